@@ -1,0 +1,11 @@
+#include "app/event_pump.h"
+
+#include <QCoreApplication>
+
+namespace orvalto {
+
+void pumpEvents() {
+  if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+}  // namespace orvalto

@@ -1,0 +1,35 @@
+#pragma once
+// The interaction of a program without a desktop: every message becomes one
+// line on standard error ("Caption: text") and, when a log is given, a log
+// line. Questions get their safe answer; nothing ever waits for a person.
+#include "app/interaction.h"
+
+#include <cstdio>
+
+namespace orvalto {
+
+class OperationLog;
+
+class HeadlessInteraction : public Interaction {
+ public:
+  // `log` may be null: then nothing is written to disk (a refused second
+  // copy must not touch any file).
+  explicit HeadlessInteraction(OperationLog* log, std::FILE* err = stderr);
+
+  void setLog(OperationLog* log) { log_ = log; }
+
+  void showMessage(MessageIcon icon, const QString& caption, const QString& text) override;
+  bool askYesNo(const QString& caption, const QString& text, bool safeAnswer) override;
+  void showBalloon(const QString& title, const QString& text, int kind, int seconds) override;
+
+  // "Caption: text", line breaks inside the text written as " / ".
+  static QString oneLine(const QString& caption, const QString& text);
+
+ private:
+  void emitLine(const QString& line);
+
+  OperationLog* log_;
+  std::FILE* err_;
+};
+
+}  // namespace orvalto

@@ -1,0 +1,46 @@
+#pragma once
+// An interaction for tests: records everything shown and answers questions
+// from a queue (the safe answer when the queue is empty).
+#include "app/interaction.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+namespace orvalto {
+
+class ScriptedInteraction : public Interaction {
+ public:
+  struct Shown {
+    QString kind;  // "message", "question", "balloon", "progress"
+    MessageIcon icon = MessageIcon::None;
+    QString caption;
+    QString text;
+    int balloonKind = 0;
+    int seconds = 0;
+  };
+
+  void queueAnswer(bool yes) { answers_.enqueue(yes); }
+
+  void showMessage(MessageIcon icon, const QString& caption, const QString& text) override;
+  bool askYesNo(const QString& caption, const QString& text, bool safeAnswer) override;
+  void showBalloon(const QString& title, const QString& text, int kind, int seconds) override;
+  void progressShow(const QString& caption) override;
+  void progressUpdate(qint64 done, qint64 total, const QString& detail) override;
+  void progressHide() override;
+
+  const QList<Shown>& shown() const { return shown_; }
+  QList<Shown> messages() const;
+  QList<Shown> balloons() const;
+  void clear() { shown_.clear(); }
+
+  bool progressVisible = false;
+  qint64 progressDone = 0;
+  qint64 progressTotal = 0;
+
+ private:
+  QList<Shown> shown_;
+  QQueue<bool> answers_;
+};
+
+}  // namespace orvalto

@@ -1,0 +1,32 @@
+#include "app/self_replacement.h"
+
+#include "app/app_context.h"
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace orvalto {
+
+SelfReplacementPaths selfReplacementPaths(const AppContext& ctx, const QString& caminhoVersoes) {
+  SelfReplacementPaths p;
+  p.running = ctx.exePath();
+  p.candidate = QFileInfo(caminhoVersoes + ctx.exeName).absoluteFilePath();
+  p.oldCopy = ctx.besideExe("OLD-" + ctx.exeName);
+  return p;
+}
+
+bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes) {
+  const SelfReplacementPaths p = selfReplacementPaths(ctx, caminhoVersoes);
+  if (!fileExists(p.candidate)) return false;
+  if (!(dosFileTime(p.candidate) > dosFileTime(p.running))) return false;
+  if (fileExists(p.oldCopy)) deleteFile(p.oldCopy);
+  // A failed rename leaves the running file where it is; copying over it
+  // would then fail too, so stop here.
+  if (!renameFile(p.running, p.oldCopy)) return false;
+  if (copyFile(p.candidate, p.running, false)) return true;
+  renameFile(p.oldCopy, p.running);
+  return false;
+}
+
+}  // namespace orvalto

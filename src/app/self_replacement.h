@@ -1,0 +1,27 @@
+#pragma once
+// The updater replaces its own executable by a newer copy found in the
+// versions folder, at start and at end. The running process keeps running
+// its old code; the new file takes effect at the next start.
+#include <QString>
+
+namespace orvalto {
+
+struct AppContext;
+
+struct SelfReplacementPaths {
+  QString running;    // the executable itself
+  QString candidate;  // versions folder + the executable's name
+  QString oldCopy;    // beside the executable: "OLD-" + its name
+};
+
+// `caminhoVersoes` ends with a separator; none is inserted. Empty, the
+// candidate is the bare name in the current folder.
+SelfReplacementPaths selfReplacementPaths(const AppContext& ctx, const QString& caminhoVersoes);
+
+// When the candidate is strictly newer (DOS file times): deletes an old
+// copy, renames the running file to it and copies the candidate in its
+// place. If that copy fails, the old copy is renamed back so that a file
+// with the executable's name always exists. Returns true when replaced.
+bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes);
+
+}  // namespace orvalto

@@ -1,0 +1,36 @@
+#include "app/startup.h"
+
+#include "app/app_context.h"
+#include "app/interaction.h"
+#include "app/self_replacement.h"
+#include "platform/processes.h"
+#include "platform/system.h"
+#include "update/atualizador.h"
+
+namespace orvalto {
+
+bool outraCopiaAberta(const QString& exeName, Interaction& ui) {
+  if (FContaProcessos(exeName) < 2) return false;
+  ui.showMessage(MessageIcon::Warning, "Alerta", kMensagemJaAberto);
+  return true;
+}
+
+void aguardaGuardiao(int intervalMs) {
+  while (!FGuardiaoAtivo()) sleepMs(intervalMs);
+}
+
+void PInicializa(const AppContext& ctx) {
+  aguardaGuardiao(500);
+  TfrmAtualizador atualizador(ctx);
+  if (!atualizador.FConectaBanco()) return;
+  if (!atualizador.FAtualizaEstrutura()) return;
+  try {
+    PTrocaExecutavel(ctx, atualizador.FCaminhoVersoes());
+  } catch (const std::exception& e) {
+    // Reading the folder failed after a good connection: the replacement
+    // waits for the next start.
+    ctx.ui->showMessage(MessageIcon::Error, "Atenção", QString::fromUtf8(e.what()));
+  }
+}
+
+}  // namespace orvalto

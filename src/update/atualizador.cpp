@@ -1,0 +1,20 @@
+#include "update/atualizador.h"
+
+#include "db/database_connector.h"
+#include "db/schema.h"
+
+namespace orvalto {
+
+TfrmAtualizador::TfrmAtualizador(const AppContext& ctx) : ctx_(ctx) {}
+
+TfrmAtualizador::~TfrmAtualizador() { CnOrvalto.close(); }
+
+bool TfrmAtualizador::FConectaBanco() { return orvalto::FConectaBanco(CnOrvalto, ctx_.exeDir, *ctx_.ui, &dataHoraServidor_); }
+
+bool TfrmAtualizador::FConectaBases(bool abrir) { return orvalto::FConectaBases(CnOrvalto, abrir); }
+
+bool TfrmAtualizador::FAtualizaEstrutura() { return orvalto::FAtualizaEstrutura(CnOrvalto, *ctx_.ui); }
+
+QString TfrmAtualizador::FCaminhoVersoes() { return orvalto::FCaminhoVersoes(CnOrvalto); }
+
+}  // namespace orvalto
