@@ -1,0 +1,137 @@
+#include "app/scripted_interaction.h"
+#include "db/connection_settings.h"
+#include "db/database_connector.h"
+#include "db/firebird_connection.h"
+#include "db/transactions.h"
+#include "support/product_db.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace orvalto;
+using namespace orvalto::test;
+
+namespace {
+
+void writeText(const QString& path, const QByteArray& text) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(text);
+}
+
+const char* const kErroArquivo = "Erro ao tentar conectar com banco de dados, verifique o arquivo \"Caminho.dir\".";
+
+struct ConnectFixture : ::testing::Test {
+  static QString location;
+  static void SetUpTestSuite() { location = freshDatabase(); }
+  QTemporaryDir exeDir;
+  ScriptedInteraction ui;
+  FbConnection cn;
+};
+QString ConnectFixture::location;
+
+}  // namespace
+
+TEST_F(ConnectFixture, CaminhoIniWinsOverCaminhoDir) {
+  writeCaminhoIni(exeDir.path(), location);
+  writeText(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb\r\n");
+  QDateTime now;
+  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui, &now));
+  EXPECT_TRUE(cn.connected());
+  EXPECT_EQ(cn.location(), location);
+  EXPECT_EQ(cn.user(), "SYSDBA");
+  EXPECT_LT(qAbs(now.secsTo(QDateTime::currentDateTime())), 120);
+  EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+TEST_F(ConnectFixture, CaminhoDirUsesTheFixedCredentials) {
+  writeText(exeDir.filePath("Caminho.Dir"), (location + "\r\nsecond line\r\n").toLocal8Bit());
+  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_EQ(cn.location(), location);
+  EXPECT_EQ(cn.user(), "SYSDBA");
+  EXPECT_EQ(cn.password(), "quillaroz");
+}
+
+TEST_F(ConnectFixture, BlankUserAndPasswordAreNotUnscrambledAndFailAsWrongCredentials) {
+  writeText(exeDir.filePath("Caminho.ini"), ("[Conexao]\r\nCaminho=" + location + "\r\nUsuario=  \r\n").toLocal8Bit());
+  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_EQ(cn.user(), "");
+  EXPECT_EQ(cn.password(), "");
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].caption, "Atenção");
+  EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Error);
+  EXPECT_EQ(ui.messages()[0].text, kErroArquivo);  // names Caminho.dir even for the ini file
+}
+
+TEST_F(ConnectFixture, WrongLocationIsReportedAndLeavesTheConnectionClosed) {
+  writeText(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb");
+  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_FALSE(cn.connected());
+  EXPECT_EQ(cn.location(), "localhost:/nowhere/at/all.fdb");
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].text, kErroArquivo);
+}
+
+TEST_F(ConnectFixture, WithoutFilesTheAliasIsAsked) {
+  writeText(exeDir.filePath("Aliases.ini"), ("[orvalto]\r\nPATH=" + location + "\r\nTYPE=INTRBASE\r\n").toLocal8Bit());
+  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_EQ(cn.location(), location);
+  EXPECT_EQ(cn.password(), "quillaroz");
+}
+
+TEST_F(ConnectFixture, AMissingAliasIsAWarningNamingNoLocation) {
+  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  ASSERT_EQ(ui.messages().size(), 1);
+  EXPECT_EQ(ui.messages()[0].caption, "Alerta");
+  EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(ui.messages()[0].text, "Erro ao tentar conectar com o banco de dados: !");
+}
+
+TEST_F(ConnectFixture, AnUnusableAliasNamesTheLocationTried) {
+  writeText(exeDir.filePath("Aliases.ini"), "[ORVALTO]\r\nPATH=localhost:/nowhere.fdb\r\n");
+  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_EQ(ui.messages()[0].text, "Erro ao tentar conectar com o banco de dados: localhost:/nowhere.fdb!");
+}
+
+TEST_F(ConnectFixture, OpenAndCloseFollowTheLocation) {
+  EXPECT_TRUE(FConectaBases(cn, true));  // no location yet: nothing to open
+  EXPECT_FALSE(cn.connected());
+  writeCaminhoIni(exeDir.path(), location);
+  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_TRUE(FConectaBases(cn, false));
+  EXPECT_TRUE(FConectaBases(cn, false));
+  EXPECT_FALSE(cn.connected());
+  EXPECT_TRUE(FConectaBases(cn, true));
+  EXPECT_TRUE(cn.connected());
+}
+
+TEST_F(ConnectFixture, StatementsUseDialectOneAndWindows1252Text) {
+  auto db = connectTo(location);
+  // Double quotes are string literals in dialect 1.
+  EXPECT_EQ(db->query("SELECT \"x\" AS V FROM RDB$DATABASE").value(0, "V").toString(), "x");
+  db->execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES (:COD, :CGC)", {"009", QString::fromUtf8("Ação")});
+  const QueryResult raw = db->query("SELECT CAST(CGC AS VARCHAR(20) CHARACTER SET OCTETS) AS B FROM FILIAIS WHERE CODEMPRESA = '009'");
+  EXPECT_EQ(raw.value(0, "B").toString(), QString::fromUtf8("Ação"));
+  db->execute("DELETE FROM FILIAIS WHERE CODEMPRESA = '009'");
+}
+
+TEST_F(ConnectFixture, TransactionFunctionsLookOnlyAtWhetherOneIsActive) {
+  auto db = connectTo(location);
+  PConfirmaTransacao(*db);  // nothing active: nothing happens
+  PCancelaTransacao(*db);
+  PIniciaTransacao(*db);
+  db->execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES ('T1', 'x')");
+  PIniciaTransacao(*db);  // still the same transaction
+  PCancelaTransacao(*db);
+  EXPECT_FALSE(db->inTransaction());
+  EXPECT_TRUE(db->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = 'T1'").isEmpty());
+}
+
+TEST(ParameterMarkers, NamedMarkersOutsideLiteralsBecomeQuestionMarks) {
+  EXPECT_EQ(positionalParameters("A = :X AND B = ':Y' AND C = \":Z\" AND D=:W_1"),
+            "A = ? AND B = ':Y' AND C = \":Z\" AND D=?");
+  EXPECT_EQ(positionalParameters("CAST('10:30' AS TIME)"), "CAST('10:30' AS TIME)");
+}
