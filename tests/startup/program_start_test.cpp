@@ -1,0 +1,102 @@
+// The built program started as an installation starts it.
+#include "support/installation.h"
+#include "support/product_db.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QFile>
+
+#include <unistd.h>
+#include <utime.h>
+
+using namespace orvalto;
+using namespace orvalto::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString uniqueName(const QString& stem) { return QString("%1-%2").arg(stem).arg(::getpid()); }
+
+QProcessEnvironment guardian(const QString& name) {
+  QProcessEnvironment env;
+  env.insert("ORVALTO_GUARDIAN", name);
+  return env;
+}
+
+bool tableExists(const QString& location, const QString& table) {
+  auto db = connectTo(location);
+  return !db->query("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ?", {table}).isEmpty();
+}
+
+}  // namespace
+
+TEST(ProgramStart, ASecondCopyInAnotherFolderAndLetterCaseRefusesAndTouchesNothing) {
+  const QString name = uniqueName("orvtest-unico");
+  Installation first(name);
+  Installation second(name.toUpper());
+  // The first copy waits for a guardian that never comes: it holds its name.
+  first.start({"--headless"}, guardian(uniqueName("never-guardian")));
+  QThread::msleep(1500);  // past its own one-second pause and count
+  QProcess& refused = second.start();
+  ASSERT_TRUE(refused.waitForFinished(15000));
+  EXPECT_EQ(refused.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(refused.exitCode(), 0);
+  EXPECT_TRUE(QString::fromUtf8(refused.readAllStandardError())
+                  .contains(QString::fromUtf8("Alerta: O aplicativo de atualização já está aberto.")));
+  EXPECT_EQ(second.files(), QStringList({name.toUpper()}));
+  EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+TEST(ProgramStart, WaitsForTheGuardianAndTouchesNothingMeanwhile) {
+  const QString location = freshDatabase();
+  Installation inst(uniqueName("orvtest-guarda"));
+  writeCaminhoIni(inst.folder(), location);
+  const QString guard = uniqueName("fakeguard");
+  inst.start({"--headless"}, guardian(guard));
+  QThread::msleep(2500);
+  EXPECT_FALSE(tableExists(location, "VERSOESCAB"));
+  EXPECT_EQ(inst.files(), QStringList({"Caminho.ini", inst.exeName()}));
+
+  NamedProcess guardianProcess(guard);
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(waitUntil([&] { return tableExists(location, "VERSOESCAB"); }, 15s));
+  std::printf("start-up went on %lld ms after the guardian appeared\n", static_cast<long long>(clock.elapsed()));
+  EXPECT_EQ(inst.process().state(), QProcess::Running);
+}
+
+TEST(ProgramStart, ANewerCopyInTheVersionsFolderBecomesTheRunningFile) {
+  const QString location = freshDatabase();
+  QTemporaryDir versions;
+  Installation inst(uniqueName("orvtest-troca"));
+  {
+    auto db = connectTo(location);
+    db->execute("CREATE TABLE VERSOESCAB (CAMINHOVERSOES VARCHAR(255))");
+    db->execute("INSERT INTO VERSOESCAB (CAMINHOVERSOES) VALUES (?)", {versions.path() + "/"});
+  }
+  writeCaminhoIni(inst.folder(), location);
+  // The candidate: the same program with a marker appended, dated tomorrow.
+  const QString candidate = versions.filePath(inst.exeName());
+  ASSERT_TRUE(QFile::copy(inst.exePath(), candidate));
+  {
+    QFile f(candidate);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("newer-copy-marker");
+  }
+  struct utimbuf t;
+  t.actime = t.modtime = QDateTime::currentDateTime().addDays(1).toSecsSinceEpoch();
+  ASSERT_EQ(::utime(candidate.toLocal8Bit().constData(), &t), 0);
+
+  inst.start({"--headless"}, guardian("fbguard"));
+  const QString oldCopy = inst.filePath("OLD-" + inst.exeName());
+  ASSERT_TRUE(waitUntil([&] { return QFile::exists(oldCopy); }, 20s)) << inst.stop().toStdString();
+  ASSERT_TRUE(waitUntil([&] { return QFileInfo(inst.exePath()).size() == QFileInfo(candidate).size(); }, 10s));
+  QFile running(inst.exePath());
+  ASSERT_TRUE(running.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(running.readAll().endsWith("newer-copy-marker"));
+  EXPECT_TRUE(QFileInfo(inst.exePath()).isExecutable());
+}

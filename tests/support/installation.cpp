@@ -1,0 +1,77 @@
+#include "support/installation.h"
+
+#include "support/qt_app.h"
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <stdexcept>
+
+namespace orvalto::test {
+
+QString builtProgram(const QString& name) { return QDir(ORVALTO_BIN_DIR).filePath(name); }
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    QCoreApplication::processEvents();
+    QThread::msleep(50);
+  }
+  return condition();
+}
+
+Installation::Installation(const QString& exeName) : exeName_(exeName) {
+  ensureQtApp();
+  if (!QFile::copy(builtProgram("orvalto-atualizador"), exePath()))
+    throw std::runtime_error("cannot copy the program into the installation");
+}
+
+Installation::~Installation() { stop(); }
+
+QString Installation::exePath() const { return dir_.filePath(exeName_); }
+QString Installation::filePath(const QString& name) const { return dir_.filePath(name); }
+
+QStringList Installation::files() const {
+  return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QProcess& Installation::start(const QStringList& args, const QProcessEnvironment& extra) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  env.insert(extra);
+  process_.setProcessEnvironment(env);
+  process_.setWorkingDirectory(dir_.path());
+  process_.start(exePath(), args);
+  if (!process_.waitForStarted(10000)) throw std::runtime_error("the program did not start");
+  return process_;
+}
+
+QString Installation::stop() {
+  if (process_.state() != QProcess::NotRunning) {
+    process_.terminate();
+    if (!process_.waitForFinished(10000)) {
+      process_.kill();
+      process_.waitForFinished(5000);
+    }
+  }
+  return QString::fromUtf8(process_.readAllStandardError());
+}
+
+NamedProcess::NamedProcess(const QString& name) {
+  ensureQtApp();
+  const QString path = dir_.filePath(name);
+  if (!QFile::copy("/bin/sleep", path)) throw std::runtime_error("cannot copy sleep");
+  QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner | QFile::WriteOwner);
+  process_.start(path, {"300"});
+  if (!process_.waitForStarted(10000)) throw std::runtime_error("cannot start the named process");
+}
+
+NamedProcess::~NamedProcess() {
+  process_.kill();
+  process_.waitForFinished(5000);
+}
+
+}  // namespace orvalto::test

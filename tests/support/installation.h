@@ -1,0 +1,56 @@
+#pragma once
+// A folder laid out like an installation: a copy of the built program under
+// a name of the test's own (so that copies of other tests never count as
+// "another copy running"), its Caminho.ini, and a way to run it headless.
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <functional>
+
+namespace orvalto::test {
+
+class Installation {
+ public:
+  explicit Installation(const QString& exeName);
+  ~Installation();
+
+  QString folder() const { return dir_.path(); }
+  QString exeName() const { return exeName_; }
+  QString exePath() const;
+  QString filePath(const QString& name) const;
+  QStringList files() const;  // names of the folder's entries
+
+  // Starts the program headless; extra variables are added to the environment.
+  QProcess& start(const QStringList& args = {"--headless"}, const QProcessEnvironment& extra = {});
+  QProcess& process() { return process_; }
+  // Ends the program (SIGTERM, then SIGKILL) and returns its standard error.
+  QString stop();
+
+ private:
+  QTemporaryDir dir_;
+  QString exeName_;
+  QProcess process_;
+};
+
+// Path of a built program of the project.
+QString builtProgram(const QString& name);
+
+// Polls `condition` every 50 ms until it holds or `timeout` passes.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// A running process with a given executable name (a renamed copy of
+// `sleep`), for playing the database server's guardian.
+class NamedProcess {
+ public:
+  explicit NamedProcess(const QString& name);
+  ~NamedProcess();
+
+ private:
+  QTemporaryDir dir_;
+  QProcess process_;
+};
+
+}  // namespace orvalto::test
