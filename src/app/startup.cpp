@@ -5,6 +5,7 @@
 #include "app/self_replacement.h"
 #include "platform/processes.h"
 #include "platform/system.h"
+#include "platform/termination.h"
 #include "update/atualizador.h"
 
 namespace orvalto {
@@ -16,11 +17,13 @@ bool outraCopiaAberta(const QString& exeName, Interaction& ui) {
 }
 
 void aguardaGuardiao(int intervalMs) {
-  while (!FGuardiaoAtivo()) sleepMs(intervalMs);
+  // A stop request is the only thing that ends the wait early.
+  while (!FGuardiaoAtivo() && !terminationRequested()) sleepMs(intervalMs);
 }
 
 void PInicializa(const AppContext& ctx) {
   aguardaGuardiao(500);
+  if (terminationRequested()) return;
   TfrmAtualizador atualizador(ctx);
   if (!atualizador.FConectaBanco()) return;
   if (!atualizador.FAtualizaEstrutura()) return;

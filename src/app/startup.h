@@ -15,7 +15,8 @@ inline constexpr const char* kMensagemJaAberto = "O aplicativo de atualização 
 // of the same name, in any folder and any letter case.
 bool outraCopiaAberta(const QString& exeName, Interaction& ui);
 
-// Blocks until the guardian process runs, polling every `intervalMs`.
+// Blocks until the guardian process runs, polling every `intervalMs`, or
+// until the program is asked to end.
 void aguardaGuardiao(int intervalMs);
 
 // Waits for the guardian, connects, brings the tables up to date and

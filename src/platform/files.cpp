@@ -3,8 +3,14 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace orvalto {
 namespace fs = std::filesystem;
@@ -32,13 +38,59 @@ QDateTime dosFileTime(const QString& path) {
   return t;
 }
 
+namespace {
+
+// Copies the bytes of `in` to `out`; false on any read or write error (a
+// read error must never look like the end of the file).
+bool copyBytes(int in, int out) {
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer.data() + done, size_t(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) return false;
+      done += put;
+    }
+  }
+}
+
+// Copies into `temp`, with the source's permission bits and modification
+// time (as the Windows copy keeps them).
+bool copyToTemp(const QString& from, const QString& temp) {
+  const int in = ::open(from.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st {};
+  const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
+                      ? ::open(temp.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
+                      : -1;
+  bool ok = out >= 0 && copyBytes(in, out) && ::fchmod(out, st.st_mode & 07777) == 0;
+  if (ok) {
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ok = ::futimens(out, times) == 0;
+  }
+  if (out >= 0 && ::close(out) != 0) ok = false;
+  ::close(in);
+  return ok;
+}
+
+}  // namespace
+
 bool copyFile(const QString& from, const QString& to, bool failIfExists) {
-  std::error_code ec;
-  if (!fs::is_regular_file(toPath(from), ec)) return false;
-  const auto options = failIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing;
-  if (!fs::copy_file(toPath(from), toPath(to), options, ec) || ec) return false;
-  fs::permissions(toPath(to), fs::status(toPath(from), ec).permissions(), ec);
-  return true;
+  if (from.isEmpty() || to.isEmpty() || (failIfExists && QFileInfo::exists(to))) return false;
+  // The copy is written beside the target under another name and renamed
+  // over it only when complete: a failed copy leaves the target as it was.
+  const QString temp = to + QStringLiteral(".copia-%1").arg(::getpid());
+  ::unlink(temp.toLocal8Bit().constData());
+  if (copyToTemp(from, temp) && ::rename(temp.toLocal8Bit().constData(), to.toLocal8Bit().constData()) == 0)
+    return true;
+  ::unlink(temp.toLocal8Bit().constData());
+  return false;
 }
 
 bool renameFile(const QString& from, const QString& to) {

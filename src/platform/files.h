@@ -17,7 +17,8 @@ bool folderExists(const QString& path);
 QDateTime dosFileTime(const QString& path);
 
 // Copies `from` to `to`; with failIfExists an existing target is an error.
-// The target keeps the source's permission bits.
+// The copy keeps the source's permission bits and modification time; a
+// failed copy leaves the target untouched.
 bool copyFile(const QString& from, const QString& to, bool failIfExists);
 bool renameFile(const QString& from, const QString& to);
 bool deleteFile(const QString& path);

@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
+#include <atomic>
 #include <csignal>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,28 +13,46 @@ namespace orvalto {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+std::atomic<bool> requested{false};
 
 void onSignal(int) {
+  requested = true;
   const char byte = 1;
-  [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+  if (signalPipe[1] >= 0) [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
 }  // namespace
 
+void installTerminationHandler() {
+  if (signalPipe[0] < 0) ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe);
+  struct sigaction action = {};
+  action.sa_handler = onSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  // A parent may have started us with these signals blocked (the mask is
+  // inherited): unblock them, or a stop request would wait forever.
+  sigset_t wanted;
+  sigemptyset(&wanted);
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    sigaction(sig, &action, nullptr);
+    sigaddset(&wanted, sig);
+  }
+  pthread_sigmask(SIG_UNBLOCK, &wanted, nullptr);
+}
+
+bool terminationRequested() { return requested; }
+
 void quitEventLoopOnTermination() {
-  if (signalPipe[0] >= 0) return;
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+  installTerminationHandler();
+  static QSocketNotifier* notifier = nullptr;
+  if (notifier || signalPipe[0] < 0) return;
+  notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, [] {
     char byte;
     [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
     QCoreApplication::quit();
   });
-  struct sigaction action = {};
-  action.sa_handler = onSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+  // A signal that came before the loop ran is still waiting in the pipe.
 }
 
 }  // namespace orvalto

@@ -123,3 +123,24 @@ TEST(IniFile, SectionsAndKeysIgnoreCaseAndValuesStayRaw) {
   EXPECT_EQ(ini.sectionLines("outra").first().first, "A");
   EXPECT_THROW(IniFile(dir.filePath("missing.ini")), std::runtime_error);
 }
+
+TEST(Files, ACopyThatCannotReadFailsAndLeavesTheTargetAlone) {
+  QTemporaryDir dir;
+  const QString to = dir.filePath("to");
+  writeFile(to, "velho");
+  // A kernel file without a read operation: every read fails.
+  EXPECT_FALSE(copyFile("/proc/self/clear_refs", to, false));
+  QFile f(to);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "velho");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"to"}));
+}
+
+TEST(Files, ACopyKeepsTheModificationTime) {
+  QTemporaryDir dir;
+  const QDateTime when(QDate(2023, 1, 2), QTime(3, 4, 6));
+  writeFile(dir.filePath("a"), "x");
+  setMTime(dir.filePath("a"), when);
+  ASSERT_TRUE(copyFile(dir.filePath("a"), dir.filePath("b"), true));
+  EXPECT_EQ(dosFileTime(dir.filePath("b")), when);
+}

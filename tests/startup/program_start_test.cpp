@@ -100,3 +100,14 @@ TEST(ProgramStart, ANewerCopyInTheVersionsFolderBecomesTheRunningFile) {
   EXPECT_TRUE(running.readAll().endsWith("newer-copy-marker"));
   EXPECT_TRUE(QFileInfo(inst.exePath()).isExecutable());
 }
+
+TEST(ProgramStart, AStopRequestEndsTheGuardianWaitCleanly) {
+  Installation inst(uniqueName("orvtest-parada"));
+  QProcess& program = inst.start({"--headless"}, guardian(uniqueName("never-guardian")));
+  QThread::msleep(1500);
+  program.terminate();
+  ASSERT_TRUE(program.waitForFinished(5000));
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_EQ(inst.files(), QStringList({inst.exeName()}));
+}

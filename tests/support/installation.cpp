@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QThread>
 
+#include <csignal>
 #include <stdexcept>
 
 namespace orvalto::test {
@@ -44,6 +45,13 @@ QProcess& Installation::start(const QStringList& args, const QProcessEnvironment
   env.insert(extra);
   process_.setProcessEnvironment(env);
   process_.setWorkingDirectory(dir_.path());
+  // The Firebird client blocks signals in the threads of this test
+  // program; the program under test must start as a shell would start it.
+  process_.setChildProcessModifier([] {
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  });
   process_.start(exePath(), args);
   if (!process_.waitForStarted(10000)) throw std::runtime_error("the program did not start");
   return process_;
