@@ -121,7 +121,7 @@ HttpResult HttpTransport::wait(const std::shared_ptr<QNetworkAccessManager>& man
   deadline.start(options_->timeoutMs);
   if (!reply->isFinished()) loop.exec();
   deadline.stop();
-  if (!tooLarge) result.body += reply->readAll();
+  if (!tooLarge && reply->isOpen()) result.body += reply->readAll();
   result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   result.ok = reply->error() == QNetworkReply::NoError && !tooLarge && !timedOut;
   if (tooLarge)

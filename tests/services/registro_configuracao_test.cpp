@@ -1,0 +1,266 @@
+// What PConfiguraServicos makes of PARALOGIN and Atualizador.ini, and how
+// the bindings reach the endpoints: built-in values, an empty newer
+// address, proxy, credentials, HTTPS, time limits and re-entrant events.
+#include "registro_fixture.h"
+
+#include "db/scramble.h"
+#include "https_server.h"
+#include "loopback_proxy.h"
+#include "platform/decimal_separator.h"
+#include "services/fornecedor.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTcpServer>
+#include <QTimer>
+
+namespace orvalto::test {
+namespace {
+
+void writeAtualizadorIni(const QString& folder, const QByteArray& text) {
+  QFile f(folder + "/Atualizador.ini");
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(text);
+}
+
+quint16 closedPort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();  // closed again when `probe` goes
+}
+
+TEST_F(RegistroTest, WithoutTheLinkColumnTheMakersValuesBindTheNewerEndpoint) {
+  testdb::Options options;
+  options.withLinkWebService = false;
+  recreateDatabase(options);
+  auto ws = configured();
+  const Fornecedor padrao = fornecedorPadrao();
+  ASSERT_NE(ws->bindingNovo(), nullptr);
+  EXPECT_EQ(ws->bindingNovo()->wsdlLocation(), padrao.RegistroURL + "/IRegistroPort?wsdl");
+  EXPECT_TRUE(padrao.RegistroURL.endsWith(":2020/WebRegistro/services"));
+  EXPECT_EQ(ws->bindingNovo()->httpOptions().userName.size(), 13);
+  EXPECT_EQ(padrao.RegistroSenha.size(), 64);
+  EXPECT_EQ(ws->bindingNovo()->httpOptions().password, FDecifraSenhaServico(padrao.RegistroSenha));
+  EXPECT_LE(ws->bindingNovo()->httpOptions().password.size(), 32);
+  EXPECT_FALSE(ws->bindingNovo()->httpOptions().password.isEmpty());
+
+  startSim(scenario("{ 'endpoints': { 'newer': { 'user': 'wzq', 'password': 'segredo' } } }"));
+  writeAtualizadorIni(exeDir_.path(), "[Fornecedor]\r\nRegistroURL=" + sim_->newerBase().toUtf8() +
+                                          "\r\nRegistroUsuario=wzq\r\nRegistroSenha=" +
+                                          cifra("segredo", kChaveServico).toUtf8() + "\r\n");
+  ws = configured();
+  EXPECT_TRUE(ws->FComunica());
+  const QJsonArray calls = sim_->soapCalls("newer", "FComunica");
+  ASSERT_EQ(calls.size(), 1);
+  EXPECT_EQ(calls[0]["user"].toString(), "wzq");
+  EXPECT_TRUE(sim_->soapCalls("older").isEmpty());
+}
+
+TEST_F(RegistroTest, AnEmptyNewerAddressFailsEveryOperationAndNeverAsksTheOlder) {
+  startSim(scenario("{ 'customers': [ { 'CGCCPF': '123' } ], 'parametros': {} }"));
+  setParalogin({{"LINKWEBSERVICEWZQ", ""}});
+  auto ws = configured();
+  EXPECT_EQ(ws->bindingNovo()->wsdlLocation(), "/IRegistroPort?wsdl");
+  const std::function<void()> operacoes[] = {
+      [&] { ws->FComunica(); },
+      [&] { ws->FInfoCliente("123"); },
+      [&] { ws->FNovasAtualizacoes("123"); },
+      [&] { ws->FAtualizaDadosCliente(TInfoCliente()); },
+      [&] { ws->FConfirmaAtualizacao({}); },
+      [&] { ws->FParametrosAtualizacao(); },
+  };
+  for (const auto& operacao : operacoes) {
+    try {
+      operacao();
+      ADD_FAILURE() << "an operation succeeded without a description";
+    } catch (const WebServiceError& e) {
+      EXPECT_TRUE(QString(e.what()).contains("\"/IRegistroPort?wsdl\"")) << e.what();
+    }
+  }
+  EXPECT_TRUE(sim_->requests().isEmpty()) << "nothing reached either endpoint";
+}
+
+TEST_F(RegistroTest, LowerCaseProxyFlagMeansNoProxy) {
+  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } } } }"));
+  const QString porta = QString::number(closedPort());
+  setParalogin({{"UTILIZAPROXY", "s"}, {"PROXY", "127.0.0.1"}, {"PORTAPROXY", porta}});
+  auto ws = configured();
+  EXPECT_TRUE(ws->HTTPRIO().httpOptions().proxy.isEmpty());
+  EXPECT_TRUE(ws->FComunica()) << "the older endpoint is reached directly";
+  EXPECT_EQ(sim_->soapCalls("older", "FComunica").size(), 1);
+
+  setParalogin({{"UTILIZAPROXY", "S"}});
+  ws = configured();
+  EXPECT_EQ(ws->HTTPRIO().httpOptions().proxy, "127.0.0.1:" + porta);
+  EXPECT_THROW(ws->FComunica(), WebServiceError) << "a proxy that does not answer fails the older endpoint";
+}
+
+TEST_F(RegistroTest, TheOlderEndpointGoesThroughTheProxyWithItsCredentials) {
+  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } } } }"));
+  LoopbackProxy proxy("proxyuser", "proxypass");
+  setParalogin({{"UTILIZAPROXY", "S"}, {"PROXY", "127.0.0.1"}, {"PORTAPROXY", QString::number(proxy.port())},
+                {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
+                {"SENHAPROXY", cifra("proxypass", kChaveServico)}});
+  auto ws = configured();
+  EXPECT_TRUE(ws->FComunica());
+  const QString older = sim_->baseUrl();
+  EXPECT_TRUE(proxy.requestLines().contains("GET " + older + "/webRegistro.exe/wsdl/IRegistro HTTP/1.1"))
+      << proxy.requestLines().join(" | ").toStdString();
+  EXPECT_TRUE(proxy.requestLines().contains("POST " + older + "/webRegistro.exe/soap/IRegistro HTTP/1.1"));
+  EXPECT_TRUE(proxy.proxyAuthorizations().contains("Basic " + QByteArray("proxyuser:proxypass").toBase64()));
+  for (const QString& line : proxy.requestLines())
+    EXPECT_FALSE(line.contains("/WebRegistro/services")) << "the newer binding has no proxy";
+  EXPECT_EQ(sim_->soapCalls("newer", "FComunica").size(), 1);
+}
+
+TEST_F(RegistroTest, ProxyCredentialsWithoutProxyGoToTheServer) {
+  startSim(scenario(R"({ 'endpoints': { 'older': { 'user': 'proxyuser', 'password': 'proxypass' },
+                                        'newer': { 'operations': { 'FComunica': { 'result': false } } } } })"));
+  setParalogin({{"UTILIZAPROXY", "N"}, {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
+                {"SENHAPROXY", cifra("proxypass", kChaveServico)}});
+  auto ws = configured();
+  EXPECT_TRUE(ws->HTTPRIO().httpOptions().proxy.isEmpty());
+  EXPECT_TRUE(ws->FComunica());
+  const QJsonArray calls = sim_->soapCalls("older", "FComunica");
+  ASSERT_EQ(calls.size(), 1);
+  EXPECT_EQ(calls[0]["user"].toString(), "proxyuser");
+}
+
+TEST_F(RegistroTest, AMissingColumnEndsTheConfigurationOnlyWhereItIsRead) {
+  db_->execute("ALTER TABLE PARALOGIN DROP PROXY");
+  setParalogin({{"UTILIZAPROXY", "N"}});
+  EXPECT_NO_THROW(configured()) << "PROXY is read only when the proxy is used";
+  setParalogin({{"UTILIZAPROXY", "S"}});
+  try {
+    configured();
+    ADD_FAILURE() << "configured without PROXY";
+  } catch (const WebServiceError& e) {
+    EXPECT_EQ(QString(e.what()), "qryPesquisa: Field 'PROXY' not found");
+  }
+  setParalogin({{"UTILIZAPROXY", "N"}});
+  db_->execute("ALTER TABLE PARALOGIN DROP SENHAWEBSERVICEWZQ");
+  EXPECT_THROW(configured(), WebServiceError) << "with LINKWEBSERVICEWZQ its password column must exist";
+}
+
+TEST_F(RegistroTest, WithoutASettingsRowTheAddressesAreTheSuffixes) {
+  db_->execute("DELETE FROM PARALOGIN");
+  auto ws = configured();
+  EXPECT_EQ(ws->HTTPRIO().wsdlLocation(), "/webRegistro.exe/wsdl/IRegistro");
+  EXPECT_EQ(ws->bindingNovo()->wsdlLocation(), "/IRegistroPort?wsdl");
+  EXPECT_THROW(ws->FComunica(), WebServiceError);
+}
+
+TEST_F(RegistroTest, ConfiguringAgainReadsTheSettingsAgain) {
+  startSim({});
+  const QString link = sim_->newerBase();
+  setParalogin({{"LINKWEBSERVICEWZQ", ""}});
+  auto ws = configured();
+  EXPECT_THROW(ws->FComunica(), WebServiceError);
+  setParalogin({{"LINKWEBSERVICEWZQ", link}});
+  ws->PConfiguraServicos(*db_);
+  EXPECT_TRUE(ws->FComunica());
+}
+
+TEST_F(RegistroTest, EveryCallLeavesTheDecimalSeparatorAsItFoundIt) {
+  const QChar original = decimalSeparator();
+  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } } } }"));
+  auto ws = configured();
+  setDecimalSeparator(',');
+  EXPECT_TRUE(ws->FComunica());
+  EXPECT_EQ(decimalSeparator(), ',');
+  EXPECT_FALSE(ws->FInfoCliente("123").has_value());
+  EXPECT_EQ(decimalSeparator(), ',');
+  setParalogin({{"LINKWEBSERVICEWZQ", ""}});
+  ws->PConfiguraServicos(*db_);
+  EXPECT_THROW(ws->FComunica(), WebServiceError);
+  EXPECT_EQ(decimalSeparator(), ',') << "an error does not leave it changed either";
+  ws.reset();
+  EXPECT_EQ(decimalSeparator(), ',');
+  setDecimalSeparator(original);
+}
+
+TEST_F(RegistroTest, HttpsCertificateErrorsAreIgnored) {
+  SelfSignedHttpsServer server;
+  const QString base = QString("https://127.0.0.1:%1").arg(server.port());
+  server.getBody =
+      "<definitions xmlns=\"http://schemas.xmlsoap.org/wsdl/\" xmlns:soap=\"http://schemas.xmlsoap.org/wsdl/soap/\">"
+      "<service name=\"IRegistroservice\"><port name=\"IRegistroPort\"><soap:address location=\"" +
+      base.toUtf8() + "/IRegistroPort\"/></port></service></definitions>";
+  server.postBody =
+      "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"><e:Body>"
+      "<n:FComunicaResponse xmlns:n=\"urn:URegistroIntf-IRegistro\"><return>true</return></n:FComunicaResponse>"
+      "</e:Body></e:Envelope>";
+  setParalogin({{"LINKWEBSERVICEWZQ", base}});
+  EXPECT_TRUE(configured()->FComunica());
+  EXPECT_EQ(server.answered, 2);
+}
+
+TEST_F(RegistroTest, ASilentServerEndsTheCallAtTheTimeLimit) {
+  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'delayMs': 2500 } } } } }"));
+  TDmWebService ws(exeDir_.path());
+  ws.setTempoLimiteMs(500);
+  ws.PConfiguraServicos(*db_);
+  try {
+    ws.FComunica();
+    ADD_FAILURE() << "answered";
+  } catch (const WebServiceError& e) {
+    EXPECT_TRUE(QString(e.what()).startsWith("Tempo esgotado")) << e.what();
+  }
+}
+
+// Events handled while a call waits may release the shared instance and
+// configure a new one; the call in progress finishes on its own bindings.
+TEST_F(RegistroTest, EventsDuringACallMayReleaseAndReconfigureTheSharedClient) {
+  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'delayMs': 1500 } } } } }"));
+  SharedWebService shared(exeDir_.path());
+  std::shared_ptr<TDmWebService> ws = shared.acquire();
+  EXPECT_EQ(shared.acquire(), ws) << "one instance while the reference holds it";
+  ws->PConfiguraServicos(*db_);
+  std::shared_ptr<TDmWebService> outro;
+  bool nestedAnswer = false;
+  QTimer::singleShot(200, [&] {
+    shared.release();
+    outro = shared.acquire();
+    ws->PConfiguraServicos(*db_);
+    sim_->setScenario({});
+    outro->PConfiguraServicos(*db_);
+    nestedAnswer = outro->FComunica();
+  });
+  EXPECT_TRUE(ws->FComunica());
+  EXPECT_TRUE(nestedAnswer) << "the nested call ran inside the outer one's wait";
+  EXPECT_NE(outro, ws);
+  EXPECT_EQ(shared.current(), outro);
+  shared.release();
+  EXPECT_EQ(shared.current(), nullptr);
+}
+
+TEST(FDecifraSenhaServico, UsesTheServiceKey) {
+  EXPECT_EQ(FDecifraSenhaServico(""), "");
+  const QString stored = cifra("segredo", kChaveServico);
+  EXPECT_EQ(FDecifraSenhaServico(stored), "segredo");
+  EXPECT_NE(FDecifraSenha(stored), "segredo") << "the connection key is another";
+  EXPECT_EQ(FDecifraSenhaServico(stored + "K"), "segredo") << "an odd last character ends the text";
+}
+
+TEST(Fornecedor, AtualizadorIniReplacesTheKeysItHas) {
+  QTemporaryDir dir;
+  const Fornecedor padrao = fornecedorPadrao();
+  EXPECT_EQ(lerFornecedor(dir.path()).RegistroURL, padrao.RegistroURL) << "no file: the built-in values";
+  EXPECT_EQ(padrao.SmtpPorta, 25);
+  writeAtualizadorIni(dir.path(),
+                      "[fornecedor]\r\nregistrourl=http://127.0.0.1:1/x\r\nSmtpPorta=2525\r\nEmailSuporte=\r\n"
+                      "AutoAtualizacaoURL=http://127.0.0.1:1/downloadsversao/Orvalto.rar\r\n"
+                      "[Outra]\r\nSmtpHost=nao.deve.valer\r\n");
+  const Fornecedor f = lerFornecedor(dir.path());
+  EXPECT_EQ(f.RegistroURL, "http://127.0.0.1:1/x");
+  EXPECT_EQ(f.SmtpPorta, 2525);
+  EXPECT_EQ(f.EmailSuporte, "") << "a present key wins even when empty";
+  EXPECT_EQ(f.AutoAtualizacaoURL, "http://127.0.0.1:1/downloadsversao/Orvalto.rar");
+  EXPECT_EQ(f.SmtpHost, padrao.SmtpHost);
+  EXPECT_EQ(f.RegistroUsuario, padrao.RegistroUsuario);
+  writeAtualizadorIni(dir.path(), "[Fornecedor]\r\nSmtpPorta=vinte\r\n");
+  EXPECT_EQ(lerFornecedor(dir.path()).SmtpPorta, 25);
+}
+
+}  // namespace
+}  // namespace orvalto::test
