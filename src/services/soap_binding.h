@@ -2,7 +2,9 @@
 // A binding of one SOAP service over HTTP: it is given the address of the
 // service description, the service and the port, fetches the description
 // at its first call and sends every call to the address that port names.
-// Proxy and credentials go to its HTTP connection.
+// Proxy and credentials go to its HTTP connection. A binding belongs to the
+// thread that made it; a worker that makes one must be a QThread, whose
+// event dispatcher the wait for each reply runs on.
 #include "services/http_transport.h"
 #include "services/soap_value.h"
 #include "services/soap_writer.h"

@@ -31,6 +31,8 @@ struct Escolha {
   const char* vence;   // CodCliente of the answer; null: no record
 };
 
+void PrintTo(const Escolha& e, std::ostream* out) { *out << e.name; }
+
 class FInfoClienteEscolha : public RegistroTest, public ::testing::WithParamInterface<Escolha> {};
 
 TEST_P(FInfoClienteEscolha, KeepsTheMoreRecentAnswer) {

@@ -170,6 +170,8 @@ struct Hostile {
   const char* why;  // part of the error's text
 };
 
+void PrintTo(const Hostile& h, std::ostream* out) { *out << h.name; }
+
 class HostileAnswer : public ::testing::TestWithParam<Hostile> {};
 
 TEST_P(HostileAnswer, EndsWithAnError) {
