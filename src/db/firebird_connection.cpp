@@ -98,9 +98,12 @@ void buildInput(IStatement* stmt, const SqlParams& params, InputMessage& in) {
     builder->setType(&st, i, type + 1);  // nullable
     builder->setScale(&st, i, 0);
     builder->setSubType(&st, i, 0);
+    // The builder keeps the declared length; every type must say its own.
     if (type == SQL_VARYING) {
       builder->setCharSet(&st, i, 0);
       builder->setLength(&st, i, unsigned(std::max<qsizetype>(1, toCp1252(v.toString()).size())));
+    } else {
+      builder->setLength(&st, i, type == SQL_TIMESTAMP ? sizeof(ISC_TIMESTAMP) : 8);
     }
   }
   in.meta = builder->getMetadata(&st);

@@ -135,3 +135,21 @@ TEST(ParameterMarkers, NamedMarkersOutsideLiteralsBecomeQuestionMarks) {
             "A = ? AND B = ':Y' AND C = \":Z\" AND D=?");
   EXPECT_EQ(positionalParameters("CAST('10:30' AS TIME)"), "CAST('10:30' AS TIME)");
 }
+
+TEST_F(ConnectFixture, ParametersOfEveryKindLandInTheirColumns) {
+  auto db = connectTo(location);
+  db->execute("CREATE TABLE TIPOS (I INTEGER, S SMALLINT, T VARCHAR(10), D DATE, F DOUBLE PRECISION)");
+  const QDateTime when(QDate(2030, 6, 1), QTime(13, 14, 15));
+  db->execute("INSERT INTO TIPOS (T, I, D, S, F) VALUES (:T, :I, :D, :S, :F)", {"texto", 123456, when, 7, 2.5});
+  db->execute("INSERT INTO TIPOS (T, I) VALUES (?, ?)", {QVariant(), QVariant()});
+  const QueryResult r = db->query("SELECT I, S, T, D, F FROM TIPOS ORDER BY T NULLS LAST");
+  ASSERT_EQ(r.rows.size(), 2);
+  EXPECT_EQ(r.value(0, "I").toInt(), 123456);
+  EXPECT_EQ(r.value(0, "S").toInt(), 7);
+  EXPECT_EQ(r.value(0, "T").toString(), "texto");
+  EXPECT_EQ(r.value(0, "D").toDateTime(), when);  // a dialect-1 DATE keeps the time
+  EXPECT_DOUBLE_EQ(r.value(0, "F").toDouble(), 2.5);
+  EXPECT_TRUE(r.value(1, "T").isNull());
+  EXPECT_TRUE(r.value(1, "I").isNull());
+  db->execute("DROP TABLE TIPOS");
+}
