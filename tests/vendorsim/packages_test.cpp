@@ -34,10 +34,12 @@ qint64 peakResidentKiB(qint64 pid) {
 }
 
 TEST(VendorSimPackages, ServesFilesAndTheSelfUpdatePackage) {
-  VendorSim sim({{"packages", QJsonObject{{"Sem.rar", QJsonObject{{"chunked", true}}}}}});
+  VendorSim sim({{"packages", QJsonObject{{"Sem.rar", QJsonObject{{"chunked", true}}},
+                                          {"Lento.rar", QJsonObject{{"bytesPerSecond", 200000}}}}}});
   const QByteArray content = randomBytes(300 * 1024);
   writePackage(sim, "PDV.rar", content);
   writePackage(sim, "Sem.rar", content);
+  writePackage(sim, "Lento.rar", content);
   writePackage(sim, "Orvalto.rar", "updater package");
 
   const HttpAnswer plain = httpGet(sim.packageUrl("PDV.rar"));
@@ -49,14 +51,15 @@ TEST(VendorSimPackages, ServesFilesAndTheSelfUpdatePackage) {
   EXPECT_FALSE(chunked.headers.contains("content-length"));
   EXPECT_EQ(chunked.body, content);
 
+  EXPECT_EQ(httpGet(sim.packageUrl("Lento.rar")).body, content);  // slow, but whole
   EXPECT_EQ(httpGet(sim.selfUpdateUrl()).body, "updater package");
   EXPECT_EQ(httpGet(sim.packageUrl("Nenhum.rar")).status, 404);
 
   const QJsonArray packages = sim.requests("package");
-  ASSERT_EQ(packages.size(), 4);
-  EXPECT_EQ(packages[2]["endpoint"].toString(), "selfupdate");
-  EXPECT_EQ(packages[2]["name"].toString(), "Orvalto.rar");
-  EXPECT_EQ(packages[3]["status"].toInt(), 404);
+  ASSERT_EQ(packages.size(), 5);
+  EXPECT_EQ(packages[3]["endpoint"].toString(), "selfupdate");
+  EXPECT_EQ(packages[3]["name"].toString(), "Orvalto.rar");
+  EXPECT_EQ(packages[4]["status"].toInt(), 404);
 }
 
 TEST(VendorSimPackages, FailsOrCutsTheTransferOnRequest) {

@@ -7,6 +7,7 @@
 
 #include <QJsonArray>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace orvalto::test {
 namespace {
@@ -127,6 +128,9 @@ TEST(VendorSimSoap, DescriptionsPointBackAtTheSimulatorByServiceAndPortName) {
   EXPECT_EQ(idBd.status, 200);
   EXPECT_EQ(returnText(idBd), "true");
 
+  // A misspelt option is refused rather than ignored.
+  EXPECT_THROW(sim.setScenario({{"endpoints", QJsonObject{{"newer", QJsonObject{{"presnt", false}}}}}}),
+               std::runtime_error);
   sim.setScenario({{"endpoints", QJsonObject{{"newer", QJsonObject{{"present", false}}}}}});
   EXPECT_EQ(httpGet(sim.newerBase() + "/IRegistroPort?wsdl").status, 404);
   EXPECT_EQ(httpGet(sim.olderBase() + "/webRegistro.exe/wsdl/IRegistro").status, 200);
