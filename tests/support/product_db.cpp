@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -12,14 +13,33 @@ namespace orvalto::test {
 
 QString currentTestName() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  QString name = info ? QString("%1_%2").arg(info->test_suite_name(), info->name()) : QString("db");
+  const auto* suite = ::testing::UnitTest::GetInstance()->current_test_suite();
+  QString name = info    ? QString("%1_%2").arg(info->test_suite_name(), info->name())
+                 : suite ? QString(suite->name())
+                         : QString("db");
   name.replace('/', '_');
   return name;
 }
 
+namespace {
+
+// The databases this test program made, removed when it ends.
+struct CreatedDatabases {
+  QStringList paths;
+  ~CreatedDatabases() {
+    for (const QString& p : paths) QFile::remove(p);
+  }
+};
+
+}  // namespace
+
 QString freshDatabase(const testdb::Options& options) {
-  const QString location = testdb::freshLocation(currentTestName());
+  // Test programs run side by side: the process id keeps their files apart
+  // (a suite's set-up has no test name of its own).
+  static CreatedDatabases created;
+  const QString location = testdb::freshLocation(QString("%1_%2").arg(currentTestName()).arg(QCoreApplication::applicationPid()));
   testdb::create(location, options);
+  created.paths.append(location.section(':', 1));
   return location;
 }
 
