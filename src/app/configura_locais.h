@@ -1,0 +1,93 @@
+#pragma once
+// The tray window's behaviour and state, without any widget: the terminal
+// server, the scheduler's timer, the flags the terminals are told about,
+// the shared update engine and the self-replacement at program end. The
+// desktop program puts a window and a tray icon on top of it; the headless
+// service runs it alone.
+#include "app/app_context.h"
+#include "terminal/terminal_server.h"
+#include "terminal/terminal_state.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace orvalto {
+
+class TfrmAtualizador;
+
+// Title of the window: this text followed by VersaoAtualizador.
+inline constexpr const char* kTituloJanela = "Orvalto Atualizador Servidor - ";
+
+class TfrmConfiguraLocais : public QObject, public EstadoTerminais {
+  Q_OBJECT
+
+ public:
+  // Starts listening for the terminals on `porta` (0: any free port), waits
+  // for the database server's guardian, enables the scheduler's timer and
+  // prepares the shared update engine.
+  TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, QObject* parent = nullptr);
+  // Runs FormDestroy when nobody did.
+  ~TfrmConfiguraLocais() override;
+
+  const QString& Caption() const { return caption_; }
+  const AppContext& context() const { return ctx_; }
+
+  // EmAtualizacao, EmDownload, IPSolicitante and ComandoRecebido come from
+  // EstadoTerminais.
+  QString ModoGravacao;     // "I" or "A": how the settings form saves
+  quint16 UltimaTecla = 0;  // virtual-key code of the last key pressed in the window, 0 after release
+
+  TerminalServer& Server() { return server_; }
+  void SendMessage(const QString& mensagem, const QString& endereco = QString()) {
+    server_.SendMessage(mensagem, endereco);
+  }
+
+  // The one-minute timer of the scheduler, enabled at creation. The update
+  // run stops it for its duration.
+  QTimer& TmAgendamento() { return tmAgendamento_; }
+  // What each tick does; set by the scheduler. Runs inside the handler
+  // boundary.
+  std::function<void()> TmAgendamentoTimer;
+
+  // The shared update engine, created at creation and kept to the end.
+  TfrmAtualizador* frmAtualizador() { return frmAtualizador_.get(); }
+  // The same, created first when there is none (the run, the search and
+  // the scheduler need it whatever happened before).
+  TfrmAtualizador& garanteAtualizador();
+
+  // Creates the shared engine, connects and brings the tables up to date.
+  // False only when the upkeep failed (the connection is then left open).
+  bool AbreConexoes();
+
+  // A balloon on the tray icon (headless: a line on standard error).
+  void PMostraBalao(const QString& titulo, const QString& texto, int tipo, int segundos);
+
+  // The window is being opened from the tray: the settings form reads the
+  // database through this connection.
+  void PmAbrirClick();
+  // The window became visible. False: it goes back to the tray (the server
+  // designation was refused). The settings are loaded either way.
+  bool FormShow();
+  std::function<bool()> FVerificaServidor;     // server designation check, when present
+  std::function<void()> PCarregaConfiguracoes;  // settings and users list, when present
+
+  // Program end: replaces the running executable by a newer copy from the
+  // versions folder, then releases the shared engine. Runs once.
+  void FormDestroy();
+
+ private:
+  void iniciaServidor(quint16 porta);
+
+  AppContext ctx_;
+  QString caption_;
+  TerminalServer server_;
+  QTimer tmAgendamento_;
+  std::unique_ptr<TfrmAtualizador> frmAtualizador_;
+  bool destruido_ = false;
+};
+
+}  // namespace orvalto

@@ -1,0 +1,138 @@
+#include "terminal/terminal_server.h"
+
+#include "app/handler_guard.h"
+#include "platform/codepage.h"
+
+#include <QTcpSocket>
+
+namespace orvalto {
+namespace {
+
+// A whole installation's workstations may connect in the same moment
+// (after a power cut, say); the default queue of 50 would make the later
+// ones retry for seconds.
+constexpr int kFilaDeConexoes = 1024;
+
+}  // namespace
+
+TerminalServer::TerminalServer(EstadoTerminais& estado, const AppContext& ctx, QObject* parent)
+    : QObject(parent), estado_(estado), ctx_(ctx) {
+  server_.setListenBacklogSize(kFilaDeConexoes);
+  connect(&server_, &QTcpServer::newConnection, this, &TerminalServer::ServerClientConnect);
+}
+
+TerminalServer::~TerminalServer() {
+  // The sockets are the server's children: silence them before they go, so
+  // that no signal reaches this half-destroyed object.
+  for (const Conexao& c : std::as_const(conexoes_))
+    if (c.socket) c.socket->disconnect(this);
+  server_.close();
+}
+
+bool TerminalServer::escuta(quint16 porta) { return server_.listen(QHostAddress::Any, porta); }
+
+void TerminalServer::SendMessage(const QString& mensagem, const QString& endereco) {
+  const QString alvo = endereco.isEmpty() ? estado_.IPSolicitante : endereco;
+  if (!server_.isListening() || alvo.isEmpty()) return;
+  const QByteArray bytes = toCp1252(mensagem);
+  // A failed write can drop a connection from the list while we walk it.
+  const QList<Conexao> atuais = conexoes_;
+  for (const Conexao& c : atuais) {
+    if (c.endereco != alvo || !c.socket) continue;
+    if (c.socket->write(bytes) != bytes.size()) {
+      gravaLog(ctx_, "SendMessage: " + c.socket->errorString());
+      return;
+    }
+    c.socket->flush();
+  }
+}
+
+void TerminalServer::ServerClientConnect() {
+  while (server_.hasPendingConnections()) {
+    QTcpSocket* socket = server_.nextPendingConnection();
+    if (!socket) return;
+    protegeHandler(ctx_, QStringLiteral("ServerClientConnect: "), [&] { aceita(socket); });
+  }
+}
+
+void TerminalServer::aceita(QTcpSocket* socket) {
+  conexoes_.append({socket, enderecoTerminal(socket->peerAddress())});
+  connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ServerClientRead(socket); });
+  connect(socket, &QTcpSocket::errorOccurred, this,
+          [this, socket](QAbstractSocket::SocketError codigo) { ServerClientError(socket, codigo); });
+  connect(socket, &QTcpSocket::disconnected, this, [this, socket] { desliga(socket); });
+  gravaLog(ctx_, QStringLiteral("ServerClientConnect"));
+  if (estado_.EmAtualizacao) enviaNaConexao(socket, kMensagemEmAtualizacao);
+}
+
+void TerminalServer::ServerClientRead(QTcpSocket* socket) {
+  const QPointer<QTcpSocket> guarda(socket);
+  protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), [&] {
+    const QByteArray lido = limitaLeitura(socket->readAll());
+    if (!lido.isEmpty()) atende(socket, enderecoDe(socket), fromCp1252(lido));
+  });
+  // Data that arrived while a search pumped events inside this handler
+  // raises no readyRead of its own: serve it as the next read.
+  if (guarda && guarda->bytesAvailable() > 0)
+    QMetaObject::invokeMethod(
+        this, [this, guarda] { if (guarda && guarda->bytesAvailable() > 0) ServerClientRead(guarda); },
+        Qt::QueuedConnection);
+}
+
+void TerminalServer::atende(QTcpSocket* socket, const QString& endereco, const QString& requisicao) {
+  const QString tag = extraiTag(requisicao);
+  estado_.ComandoRecebido = tag;
+  if (tag == QLatin1String(kTagConfigCli)) {
+    empresa_ = leConfigCli(requisicao);
+  } else if (tag == QLatin1String(kTagStatus)) {
+    SendMessage(respostaStatus(estado_.EmAtualizacao, estado_.EmDownload), endereco);
+  } else if (tag == QLatin1String(kTagBuscar)) {
+    if (aoBuscar) aoBuscar();
+  } else if (tag == QLatin1String(kTagAtualizar)) {
+    pedeAtualizacao(socket, endereco);
+  }
+}
+
+void TerminalServer::pedeAtualizacao(QTcpSocket* socket, const QString& endereco) {
+  if (estado_.EmAtualizacao || atualizacaoPendente_) {
+    enviaNaConexao(socket, kMensagemEmAtualizacao);
+    return;
+  }
+  estado_.IPSolicitante = endereco;
+  atualizacaoPendente_ = true;
+  QMetaObject::invokeMethod(this, &TerminalServer::iniciaAtualizacao, Qt::QueuedConnection);
+}
+
+void TerminalServer::iniciaAtualizacao() {
+  atualizacaoPendente_ = false;
+  protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), aoAtualizar);
+}
+
+void TerminalServer::ServerClientError(QTcpSocket*, QAbstractSocket::SocketError codigo) {
+  // A terminal that goes away is no error: the protocol has no close
+  // handler, and a workstation switched off must not fill the log.
+  if (codigo == QAbstractSocket::RemoteHostClosedError) return;
+  gravaLog(ctx_, "ONClientError: Erro no Socket Server: COD: " + QString::number(static_cast<int>(codigo)));
+}
+
+void TerminalServer::desliga(QTcpSocket* socket) {
+  conexoes_.removeIf([socket](const Conexao& c) { return c.socket == socket || !c.socket; });
+  socket->deleteLater();
+}
+
+QString TerminalServer::enderecoDe(QTcpSocket* socket) const {
+  for (const Conexao& c : conexoes_)
+    if (c.socket == socket) return c.endereco;
+  return enderecoTerminal(socket->peerAddress());
+}
+
+void TerminalServer::enviaNaConexao(QTcpSocket* socket, const QString& mensagem) {
+  const QByteArray bytes = toCp1252(mensagem);
+  if (socket->write(bytes) != bytes.size()) {
+    gravaLog(ctx_, "SendMessage: " + socket->errorString());
+    return;
+  }
+  socket->flush();
+}
+
+}  // namespace orvalto

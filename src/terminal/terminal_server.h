@@ -1,0 +1,76 @@
+#pragma once
+// The TCP server the workstations talk to. Everything runs on the window
+// thread: reads, connections and the replies. One read is one request.
+#include "app/app_context.h"
+#include "terminal/terminal_protocol.h"
+#include "terminal/terminal_state.h"
+
+#include <QAbstractSocket>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTcpServer>
+
+#include <functional>
+
+class QTcpSocket;
+
+namespace orvalto {
+
+class TerminalServer : public QObject {
+  Q_OBJECT
+
+ public:
+  TerminalServer(EstadoTerminais& estado, const AppContext& ctx, QObject* parent = nullptr);
+  ~TerminalServer() override;
+
+  // Listens on every interface. On failure the reason is in erro().
+  bool escuta(quint16 porta);
+  bool ativo() const { return server_.isListening(); }
+  quint16 porta() const { return server_.serverPort(); }
+  QString erro() const { return server_.errorString(); }
+  int conexoes() const { return static_cast<int>(conexoes_.size()); }
+
+  // Sends `mensagem` (Windows-1252, no terminator) on every open connection
+  // whose peer is `endereco`; empty means IPSolicitante. Failures are only
+  // logged.
+  void SendMessage(const QString& mensagem, const QString& endereco = QString());
+
+  const DadosEmpresa& empresa() const { return empresa_; }
+
+  // "[BUSCAR]": runs inside the read that brought it, whatever the state.
+  std::function<void()> aoBuscar;
+  // An accepted "[ATUALIZAR]": runs right after the read handler returns,
+  // on the same thread, so that its messages reach a requester that is
+  // already being served. IPSolicitante is set by then.
+  std::function<void()> aoAtualizar;
+
+ private:
+  struct Conexao {
+    QPointer<QTcpSocket> socket;
+    QString endereco;  // dotted IPv4 of the peer, fixed at accept time
+  };
+
+  void ServerClientConnect();
+  void ServerClientRead(QTcpSocket* socket);
+  void ServerClientError(QTcpSocket* socket, QAbstractSocket::SocketError codigo);
+
+  void aceita(QTcpSocket* socket);
+  void atende(QTcpSocket* socket, const QString& endereco, const QString& requisicao);
+  void pedeAtualizacao(QTcpSocket* socket, const QString& endereco);
+  void iniciaAtualizacao();
+  void desliga(QTcpSocket* socket);
+  QString enderecoDe(QTcpSocket* socket) const;
+  void enviaNaConexao(QTcpSocket* socket, const QString& mensagem);
+
+  EstadoTerminais& estado_;
+  AppContext ctx_;
+  QTcpServer server_;
+  QList<Conexao> conexoes_;
+  DadosEmpresa empresa_;
+  // An accepted "[ATUALIZAR]" whose run has not started yet: a second one
+  // in the meantime is refused like one during the run.
+  bool atualizacaoPendente_ = false;
+};
+
+}  // namespace orvalto
