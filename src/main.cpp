@@ -1,9 +1,11 @@
 // orvalto-atualizador: the server-side updater of Orvalto.
 #include "app/app_context.h"
+#include "app/configura_locais.h"
 #include "app/headless_interaction.h"
 #include "app/operation_log.h"
 #include "app/program_options.h"
 #include "app/startup.h"
+#include "gui/configura_locais_window.h"
 #include "gui/widget_interaction.h"
 #include "platform/system.h"
 #include "platform/termination.h"
@@ -25,8 +27,16 @@ int main(int argc, char** argv) {
     return options.help ? 0 : 2;
   }
 
-  const bool headless = options.headless || !displayAvailable();
-  std::unique_ptr<QCoreApplication> app(headless ? new QCoreApplication(argc, argv) : new QApplication(argc, argv));
+  installTerminationHandler();
+  const bool semDisplay = options.headless || !displayAvailable();
+  std::unique_ptr<QCoreApplication> app(semDisplay ? new QCoreApplication(argc, argv) : new QApplication(argc, argv));
+  // A desktop without a notification area could never bring the window
+  // back: run as the service does.
+  const bool headless = semDisplay || !QSystemTrayIcon::isSystemTrayAvailable();
+  if (headless && !semDisplay) std::fprintf(stderr, "no system tray available: running headless\n");
+  // Message boxes come and go while the window sits in the tray; the last
+  // one closing must not end the program.
+  if (!semDisplay) QApplication::setQuitOnLastWindowClosed(false);
 
   const QFileInfo exe(runningExecutablePath());
   AppContext ctx{exe.absolutePath(), exe.fileName()};
@@ -43,7 +53,15 @@ int main(int argc, char** argv) {
   ctx.log = &log;
   ctx.ui = &ui;
   PInicializa(ctx);
+  if (terminationRequested()) return 0;
+
+  TfrmConfiguraLocais frmConfiguraLocais(ctx, static_cast<quint16>(options.port));
+  std::unique_ptr<ConfiguraLocaisWindow> janela;
+  if (!headless) janela = std::make_unique<ConfiguraLocaisWindow>(frmConfiguraLocais, widgetUi);
 
   quitEventLoopOnTermination();
-  return app->exec();
+  const int resultado = app->exec();
+  janela.reset();
+  frmConfiguraLocais.FormDestroy();
+  return resultado;
 }

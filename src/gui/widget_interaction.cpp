@@ -1,7 +1,8 @@
 #include "gui/widget_interaction.h"
 
+#include "gui/painel_progresso.h"
+
 #include <QMessageBox>
-#include <QSystemTrayIcon>
 
 namespace orvalto {
 namespace {
@@ -29,6 +30,13 @@ QSystemTrayIcon::MessageIcon balloonIcon(int kind) {
 
 }  // namespace
 
+BalaoBandeja preparaBalao(const QString& titulo, const QString& texto, int tipo, int segundos) {
+  return {balloonTitle(titulo), balloonText(texto), balloonIcon(tipo), qMax(0, segundos) * 1000};
+}
+
+WidgetInteraction::WidgetInteraction() = default;
+WidgetInteraction::~WidgetInteraction() = default;
+
 void WidgetInteraction::showMessage(MessageIcon icon, const QString& caption, const QString& text) {
   QMessageBox box(boxIcon(icon), caption, displayText(text), QMessageBox::Ok);
   box.exec();
@@ -40,8 +48,24 @@ bool WidgetInteraction::askYesNo(const QString& caption, const QString& text, bo
 }
 
 void WidgetInteraction::showBalloon(const QString& title, const QString& text, int kind, int seconds) {
+  ultimoBalao_ = preparaBalao(title, text, kind, seconds);
   if (!tray_) return;
-  tray_->showMessage(balloonTitle(title), balloonText(text), balloonIcon(kind), seconds * 1000);
+  tray_->showMessage(ultimoBalao_.titulo, ultimoBalao_.texto, ultimoBalao_.icone, ultimoBalao_.milissegundos);
+}
+
+PainelProgresso& WidgetInteraction::painel() {
+  if (!painel_) painel_ = std::make_unique<PainelProgresso>();
+  return *painel_;
+}
+
+void WidgetInteraction::progressShow(const QString& caption) { painel().mostra(caption); }
+
+void WidgetInteraction::progressUpdate(qint64 done, qint64 total, const QString& detail) {
+  painel().atualiza(done, total, detail);
+}
+
+void WidgetInteraction::progressHide() {
+  if (painel_) painel_->esconde();
 }
 
 }  // namespace orvalto

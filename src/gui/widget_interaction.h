@@ -1,22 +1,52 @@
 #pragma once
-// The interaction of the desktop program: Qt message boxes, questions and
-// balloons on the tray icon.
+// The interaction of the desktop program: Qt message boxes, questions,
+// balloons on the tray icon and the update engine's progress panel.
 #include "app/interaction.h"
 
-class QSystemTrayIcon;
+#include <QSystemTrayIcon>
+
+#include <memory>
 
 namespace orvalto {
 
+class PainelProgresso;
+
+// One balloon as the tray icon gets it.
+struct BalaoBandeja {
+  QString titulo;  // at most 63 characters
+  QString texto;   // at most 255 characters
+  QSystemTrayIcon::MessageIcon icone = QSystemTrayIcon::NoIcon;
+  int milissegundos = 0;
+};
+
+// Kind 1 information, 2 warning, 3 error, anything else no icon.
+BalaoBandeja preparaBalao(const QString& titulo, const QString& texto, int tipo, int segundos);
+
 class WidgetInteraction : public Interaction {
  public:
+  WidgetInteraction();
+  ~WidgetInteraction() override;
+
   void setTrayIcon(QSystemTrayIcon* icon) { tray_ = icon; }
 
   void showMessage(MessageIcon icon, const QString& caption, const QString& text) override;
   bool askYesNo(const QString& caption, const QString& text, bool safeAnswer) override;
   void showBalloon(const QString& title, const QString& text, int kind, int seconds) override;
 
+  // progressShow(caption) shows the panel with the stage caption;
+  // progressUpdate moves its gauge (bytes) and, with a detail, sets the bar
+  // of "|"; progressHide hides and empties it.
+  void progressShow(const QString& caption) override;
+  void progressUpdate(qint64 done, qint64 total, const QString& detail) override;
+  void progressHide() override;
+
+  PainelProgresso& painel();
+  const BalaoBandeja& ultimoBalao() const { return ultimoBalao_; }
+
  private:
   QSystemTrayIcon* tray_ = nullptr;
+  std::unique_ptr<PainelProgresso> painel_;
+  BalaoBandeja ultimoBalao_;
 };
 
 }  // namespace orvalto
