@@ -1,0 +1,43 @@
+#include "gui_app.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+
+namespace orvalto::test {
+namespace {
+
+struct GuiApplication : ::testing::Environment {
+  void SetUp() override {
+    if (QCoreApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "gui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+};
+
+[[maybe_unused]] const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new GuiApplication);
+
+void poll(const std::shared_ptr<QElapsedTimer>& clock, std::function<void(QMessageBox*)> answer, int timeoutMs) {
+  if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+    answer(box);
+    return;
+  }
+  if (clock->elapsed() > timeoutMs) return;
+  QTimer::singleShot(10, [=] { poll(clock, answer, timeoutMs); });
+}
+
+}  // namespace
+
+void whenMessageBoxOpens(std::function<void(QMessageBox*)> answer, int timeoutMs) {
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QTimer::singleShot(10, [=] { poll(clock, answer, timeoutMs); });
+}
+
+}  // namespace orvalto::test

@@ -1,0 +1,16 @@
+#pragma once
+// The widget tests share one QApplication, created before the first test;
+// the helpers here answer the modal boxes the code under test opens.
+#include <QString>
+
+#include <functional>
+
+class QMessageBox;
+
+namespace orvalto::test {
+
+// Calls `answer` with the next modal message box as soon as it is open;
+// `answer` must close it. Gives up after the time-out.
+void whenMessageBoxOpens(std::function<void(QMessageBox*)> answer, int timeoutMs = 10000);
+
+}  // namespace orvalto::test

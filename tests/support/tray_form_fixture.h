@@ -1,0 +1,44 @@
+#pragma once
+// An installation folder for the tray window's behaviour: Caminho.ini
+// pointing at a product database of the suite's own, the day's log in that
+// folder, and the running test program playing the database guardian.
+#include "app/app_context.h"
+#include "app/operation_log.h"
+#include "app/scripted_interaction.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace orvalto {
+class TfrmConfiguraLocais;
+}
+
+namespace orvalto::test {
+
+// The product database shared by the tests of one program, created on the
+// first call.
+QString sharedTrayDatabase(const QString& name);
+
+// Makes the guardian wait pass: the test program names itself the guardian.
+void playGuardian();
+
+class TrayFolder {
+ public:
+  // `ui` null: a ScriptedInteraction of the folder's own.
+  explicit TrayFolder(const QString& databaseLocation, Interaction* ui = nullptr);
+
+  AppContext ctx;
+  ScriptedInteraction scripted;
+  QString path() const { return dir_.path(); }
+  QString filePath(const QString& name) const { return dir_.filePath(name); }
+  // Lines of today's log.
+  QStringList logLines() const;
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<OperationLog> log_;
+};
+
+}  // namespace orvalto::test

@@ -1,0 +1,121 @@
+// The built program itself, serving terminals: as a service, and on a
+// desktop that has no notification area.
+#include "platform/system.h"
+#include "support/product_db.h"
+#include "support/qt_app.h"
+#include "support/terminal_connect.h"
+#include "support/tray_form_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <unistd.h>
+
+using namespace orvalto;
+using namespace orvalto::test;
+using orvalto::terminal::aguarda;
+
+namespace {
+
+constexpr int kEspera = 20000;
+
+quint16 portaLivre() {
+  QTcpServer s;
+  s.listen(QHostAddress::Any, 0);
+  return s.serverPort();
+}
+
+// A copy of the program under a name of its own (copies run by other tests
+// must not count as "already open"), with its Caminho.ini.
+class Programa {
+ public:
+  explicit Programa(const QString& nome) : exe_(dir_.filePath(nome)) {
+    ensureQtApp();
+    playGuardian();
+    if (!QFile::copy(QDir(ORVALTO_BIN_DIR).filePath("orvalto-atualizador"), exe_))
+      throw std::runtime_error("cannot copy the program");
+    writeCaminhoIni(dir_.path(), sharedTrayDatabase("terminal_tests"));
+    processo_.setWorkingDirectory(dir_.path());
+    // Its own process group, so that a wrapper and its children end together.
+    processo_.setChildProcessModifier([] { ::setpgid(0, 0); });
+  }
+  ~Programa() { para(); }
+
+  void inicia(const QString& programa, const QStringList& argumentos, const QProcessEnvironment& ambiente) {
+    processo_.setProcessEnvironment(ambiente);
+    processo_.start(programa, argumentos);
+    ASSERT_TRUE(processo_.waitForStarted(kEspera));
+  }
+  QString para() {
+    if (processo_.state() != QProcess::NotRunning) {
+      ::kill(-static_cast<pid_t>(processo_.processId()), SIGTERM);
+      if (!processo_.waitForFinished(kEspera)) {
+        ::kill(-static_cast<pid_t>(processo_.processId()), SIGKILL);
+        processo_.waitForFinished(kEspera);
+      }
+    }
+    saida_ += QString::fromUtf8(processo_.readAllStandardError());
+    return saida_;
+  }
+  QString exe() const { return exe_; }
+  QString pasta() const { return dir_.path(); }
+
+ private:
+  QTemporaryDir dir_;
+  QString exe_;
+  QProcess processo_;
+  QString saida_;
+};
+
+// Polls until a terminal gets the idle status from the program.
+bool respondeStatus(quint16 porta) {
+  return aguarda([&] {
+    auto t = connectTerminal(porta);
+    if (!t) return false;
+    t->envia("[STATUS]");
+    return t->aguardaRecebido("[STATUS]:0|", 2000);
+  }, kEspera);
+}
+
+QProcessEnvironment ambienteSemDesktop() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("WAYLAND_DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  return env;
+}
+
+TEST(ProgramaReal, HeadlessServesTheGivenPortAndLogsEachTerminal) {
+  Programa p("orvalto-term-headless");
+  const quint16 porta = portaLivre();
+  p.inicia(p.exe(), {"--headless", "--port", QString::number(porta)}, ambienteSemDesktop());
+  EXPECT_TRUE(respondeStatus(porta));
+  p.para();
+  QDir pasta(p.pasta());
+  const QStringList logs = pasta.entryList({"ATLZ*.log"});
+  ASSERT_EQ(logs.size(), 1);
+  QFile log(pasta.filePath(logs.first()));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().contains(" - ServerClientConnect\r\n"));
+}
+
+TEST(ProgramaReal, ADesktopWithoutTrayRunsHeadlessOnItsOwn) {
+  const QString xvfbRun = QStandardPaths::findExecutable("xvfb-run");
+  if (xvfbRun.isEmpty()) GTEST_SKIP() << "xvfb-run is not installed";
+  Programa p("orvalto-term-xvfb");
+  const quint16 porta = portaLivre();
+  QProcessEnvironment env = ambienteSemDesktop();
+  p.inicia(xvfbRun, {"-a", p.exe(), "--port", QString::number(porta)}, env);
+  EXPECT_TRUE(respondeStatus(porta));
+  EXPECT_TRUE(p.para().contains("no system tray available: running headless"));
+}
+
+}  // namespace

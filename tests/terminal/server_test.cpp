@@ -1,0 +1,269 @@
+// The terminal protocol over real sockets, against the tray window's
+// behaviour with its real database.
+#include "app/configura_locais.h"
+#include "platform/codepage.h"
+#include "support/qt_app.h"
+#include "support/terminal_connect.h"
+#include "support/tray_form_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace orvalto;
+using namespace orvalto::test;
+using orvalto::terminal::aguarda;
+using orvalto::terminal::deixaCorrer;
+using orvalto::terminal::TerminalClient;
+
+namespace {
+
+constexpr int kEspera = 10000;
+// Long enough for a reply that is not coming to have come.
+constexpr int kSilencio = 300;
+
+class Protocolo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureQtApp();
+    folder = std::make_unique<TrayFolder>(sharedTrayDatabase("terminal_tests"));
+    form = std::make_unique<TfrmConfiguraLocais>(folder->ctx, 0);
+    port = form->Server().porta();
+    ASSERT_TRUE(form->Server().ativo());
+  }
+  void TearDown() override { form.reset(); }
+
+  std::unique_ptr<TerminalClient> terminal(const QString& origem = "127.0.0.1") {
+    const int antes = form->Server().conexoes();
+    auto t = connectTerminal(port, origem);
+    EXPECT_TRUE(t) << "no connection from " << origem.toStdString();
+    aguarda([&] { return form->Server().conexoes() > antes; }, kEspera);
+    return t;
+  }
+
+  // Sends and waits for exactly `resposta` (nothing more) to arrive.
+  static void pergunta(TerminalClient& t, const QString& requisicao, const QString& resposta) {
+    t.limpa();
+    t.envia(requisicao);
+    EXPECT_TRUE(t.aguardaRecebido(resposta, kEspera)) << "got: " << t.recebido().toStdString();
+    deixaCorrer(50);
+    EXPECT_EQ(t.recebido(), resposta);
+  }
+
+  std::unique_ptr<TrayFolder> folder;
+  std::unique_ptr<TfrmConfiguraLocais> form;
+  quint16 port = 0;
+};
+
+TEST_F(Protocolo, StatusTellsIdleRunAndDownloadWithTheRunWinning) {
+  auto t = terminal();
+  pergunta(*t, "[STATUS]", "[STATUS]:0|");
+  form->EmDownload = true;
+  pergunta(*t, "[STATUS]", "[STATUS]:2|");
+  form->EmAtualizacao = true;
+  pergunta(*t, "[STATUS]", "[STATUS]:1|");
+  form->EmDownload = false;
+  pergunta(*t, "[STATUS]", "[STATUS]:1|");
+  form->EmAtualizacao = false;
+  pergunta(*t, "[STATUS]", "[STATUS]:0|");
+  EXPECT_EQ(form->ComandoRecebido, "[STATUS]");
+}
+
+TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
+  auto solicitante = terminal("127.0.0.2");
+  auto outro = terminal("127.0.0.3");
+  bool rodou = false;
+  form->Server().aoAtualizar = [&] {
+    // What the update run does: mark itself, talk to its requester and let
+    // the event loop serve the terminals between its steps.
+    rodou = true;
+    EXPECT_EQ(form->IPSolicitante, "127.0.0.2");
+    form->EmAtualizacao = true;
+    form->SendMessage("[ATUALIZANDO]:1|");
+    outro->envia("[STATUS]");
+    auto novo = connectTerminal(port, "127.0.0.4");
+    ASSERT_TRUE(novo);
+    // The requester's own connection is served during its run: the run
+    // does not execute inside that connection's read.
+    solicitante->envia("[ATUALIZAR]");
+    aguarda([&] {
+      return outro->recebido() == "[STATUS]:1|" && novo->recebido() == "[ERRO]:0" &&
+             solicitante->recebido() == "[ATUALIZANDO]:1|[ERRO]:0";
+    }, kEspera);
+    EXPECT_EQ(novo->recebido(), "[ERRO]:0");
+    form->SendMessage("[ATUALIZANDO]:5|");
+    form->EmAtualizacao = false;
+  };
+  solicitante->envia("[ATUALIZAR]");
+  ASSERT_TRUE(aguarda([&] { return rodou && !form->EmAtualizacao; }, kEspera));
+  ASSERT_TRUE(solicitante->aguardaRecebido("[ATUALIZANDO]:5|", kEspera));
+  EXPECT_EQ(solicitante->recebido(), "[ATUALIZANDO]:1|[ERRO]:0[ATUALIZANDO]:5|");
+  EXPECT_EQ(outro->recebido(), "[STATUS]:1|");  // run messages go to the requester only
+  EXPECT_EQ(form->IPSolicitante, "127.0.0.2");   // kept after the run
+}
+
+TEST_F(Protocolo, SecondUpdateBeforeTheRunStartsIsRefused) {
+  int execucoes = 0;
+  form->Server().aoAtualizar = [&] { ++execucoes; };
+  auto t = terminal();
+  auto outro = terminal("127.0.0.5");
+  // Both requests wait in the system before the server looks: both are
+  // read in one pass, before the queued run gets its turn.
+  t->envia("[ATUALIZAR]");
+  ASSERT_TRUE(t->terminaEscrita(kEspera));
+  outro->envia("[ATUALIZAR]");
+  ASSERT_TRUE(outro->terminaEscrita(kEspera));
+  aguarda([&] { return execucoes > 0 && outro->recebido() == "[ERRO]:0"; }, kEspera);
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(execucoes, 1);
+}
+
+TEST_F(Protocolo, UpdateDuringARunIsRefusedOnThatConnectionOnly) {
+  auto a = terminal("127.0.0.6");
+  auto b = terminal("127.0.0.6");
+  bool chamado = false;
+  form->Server().aoAtualizar = [&] { chamado = true; };
+  form->EmAtualizacao = true;
+  a->envia("[ATUALIZAR]");
+  ASSERT_TRUE(a->aguardaRecebido("[ERRO]:0", kEspera));
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(a->recebido(), "[ERRO]:0");
+  EXPECT_EQ(b->recebido(), "");
+  EXPECT_FALSE(chamado);
+  EXPECT_TRUE(form->IPSolicitante.isEmpty());
+}
+
+TEST_F(Protocolo, ConnectionDuringARunGetsTheRefusalAtOnce) {
+  form->EmAtualizacao = true;
+  auto t = terminal();
+  ASSERT_TRUE(t->aguardaRecebido("[ERRO]:0", kEspera));
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(t->bytesRecebidos(), QByteArray("[ERRO]:0"));  // no trailing "|"
+}
+
+TEST_F(Protocolo, EveryConnectionFromAnAddressGetsItsMessages) {
+  auto a1 = terminal("127.0.0.7");
+  auto a2 = terminal("127.0.0.7");
+  auto longe = terminal("127.0.0.8");
+  a1->envia("[STATUS]");
+  ASSERT_TRUE(a2->aguardaRecebido("[STATUS]:0|", kEspera));
+  ASSERT_TRUE(a1->aguardaRecebido("[STATUS]:0|", kEspera));
+  form->SendMessage("[PROGRESSO]:50|", "127.0.0.7");
+  ASSERT_TRUE(a1->aguardaRecebido("[PROGRESSO]:50|", kEspera));
+  ASSERT_TRUE(a2->aguardaRecebido("[PROGRESSO]:50|", kEspera));
+  // No requester yet: the default address reaches nobody.
+  form->SendMessage("[CONECTA]:0|");
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(a1->recebido(), "[STATUS]:0|[PROGRESSO]:50|");
+  EXPECT_EQ(a2->recebido(), "[STATUS]:0|[PROGRESSO]:50|");
+  EXPECT_EQ(longe->recebido(), "");
+}
+
+TEST_F(Protocolo, ConfigCliSetsTheCompanyWithoutReplyAndReadsWindows1252) {
+  auto t = terminal();
+  t->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:99|");
+  ASSERT_TRUE(aguarda([&] { return form->Server().empresa().CodEmpresa == "001"; }, kEspera));
+  const DadosEmpresa& e = form->Server().empresa();
+  EXPECT_EQ(e.RazaoEmpresa, "Loja Modelo Ltda");
+  EXPECT_EQ(e.NomeEmpresa, "Centro");
+  EXPECT_EQ(e.CnpjEmpresa, "99");
+  EXPECT_EQ(form->ComandoRecebido, "[CONFIGCLI]");
+
+  t->enviaBytes("[CONFIGCLI]CODEMP:002|RAZEMP:Padaria S\xE3o Jo\xE3o|NOMEMP:Concei\xE7\xE3o|CGCEMP:12|");
+  ASSERT_TRUE(aguarda([&] { return form->Server().empresa().CodEmpresa == "002"; }, kEspera));
+  EXPECT_EQ(form->Server().empresa().RazaoEmpresa, QString::fromUtf8("Padaria São João"));
+  EXPECT_EQ(form->Server().empresa().NomeEmpresa, QString::fromUtf8("Conceição"));
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(t->recebido(), "");
+}
+
+TEST_F(Protocolo, MessagesLeaveAsWindows1252WithoutTerminator) {
+  auto t = terminal("127.0.0.9");
+  form->SendMessage(QString::fromUtf8("[ERRO]:9|Existem conexões ativas no banco de dados."), "127.0.0.9");
+  const QByteArray esperado("[ERRO]:9|Existem conex\xF5" "es ativas no banco de dados.");
+  ASSERT_TRUE(aguarda([&] { return t->bytesRecebidos().size() >= esperado.size(); }, kEspera));
+  EXPECT_EQ(t->bytesRecebidos(), esperado);
+}
+
+TEST_F(Protocolo, OnlyTagsThatCutCleanlyAreServed) {
+  auto t = terminal();
+  t->envia("x[STATUS]abc");
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(form->ComandoRecebido, "[STATUS]a");
+  t->envia("[status]");
+  deixaCorrer(kSilencio);
+  t->envia("[STATUS");
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(form->ComandoRecebido, "");
+  EXPECT_EQ(t->recebido(), "");
+  pergunta(*t, "x[STATUS]", "[STATUS]:0|");
+}
+
+TEST_F(Protocolo, SearchRunsInsideTheReadAndRepliesNothing) {
+  auto t = terminal();
+  int buscas = 0;
+  QString tagDurante;
+  form->Server().aoBuscar = [&] {
+    ++buscas;
+    tagDurante = form->ComandoRecebido;
+  };
+  form->EmAtualizacao = true;  // a search is started whatever the state
+  t->envia("[BUSCAR]");
+  ASSERT_TRUE(aguarda([&] { return buscas == 1; }, kEspera));
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(tagDurante, "[BUSCAR]");
+  EXPECT_EQ(t->recebido(), "");
+}
+
+TEST_F(Protocolo, AReadOverSixtyFourKibibytesIsCut) {
+  auto t = terminal();
+  // Each request is written whole before the server reads, so each is one
+  // read. The tag closes exactly at the limit in the first, one past it in
+  // the second.
+  const QByteArray noLimite = QByteArray(kLimiteLeitura - 8, 'x') + "[STATUS]";
+  const QByteArray alem = QByteArray(kLimiteLeitura - 7, 'x') + "[STATUS]";
+  t->enviaBytes(noLimite);
+  ASSERT_TRUE(t->terminaEscrita(kEspera));
+  ASSERT_TRUE(t->aguardaRecebido("[STATUS]:0|", kEspera));
+  t->limpa();
+  t->enviaBytes(alem);
+  ASSERT_TRUE(t->terminaEscrita(kEspera));
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(t->recebido(), "");
+  pergunta(*t, "[STATUS]", "[STATUS]:0|");  // and the connection is still served
+}
+
+TEST_F(Protocolo, EachConnectionIsLogged) {
+  const qsizetype antes = folder->logLines().filter("ServerClientConnect").size();
+  auto a = terminal();
+  auto b = terminal("127.0.0.2");
+  auto c = terminal("127.0.0.3");
+  EXPECT_EQ(folder->logLines().filter("ServerClientConnect").size() - antes, 3);
+}
+
+TEST_F(Protocolo, AFailingHandlerIsLoggedAndTheServerGoesOn) {
+  auto t = terminal();
+  form->Server().aoBuscar = [] { throw std::runtime_error("falhou a busca"); };
+  t->envia("[BUSCAR]");
+  ASSERT_TRUE(aguarda([&] { return !folder->scripted.messages().isEmpty(); }, kEspera));
+  EXPECT_TRUE(folder->logLines().last().endsWith(" - ServerClientRead: falhou a busca"));
+  EXPECT_EQ(folder->scripted.messages().first().icon, MessageIcon::Error);
+  EXPECT_EQ(folder->scripted.messages().first().text, "ServerClientRead: falhou a busca");
+  form->Server().aoAtualizar = [] { throw std::runtime_error("falhou a atualização"); };
+  t->envia("[ATUALIZAR]");
+  ASSERT_TRUE(aguarda([&] { return folder->scripted.messages().size() == 2; }, kEspera));
+  EXPECT_TRUE(folder->logLines().last().endsWith(QString::fromUtf8("ServerClientRead: falhou a atualização")));
+  pergunta(*t, "[STATUS]", "[STATUS]:0|");
+}
+
+TEST_F(Protocolo, ADisconnectedTerminalLeavesTheServerClean) {
+  auto a = terminal();
+  auto b = terminal();
+  ASSERT_EQ(form->Server().conexoes(), 2);
+  a->desconecta();
+  ASSERT_TRUE(aguarda([&] { return form->Server().conexoes() == 1; }, kEspera));
+  pergunta(*b, "[STATUS]", "[STATUS]:0|");
+  EXPECT_TRUE(folder->logLines().filter("ONClientError").isEmpty());
+}
+
+}  // namespace
