@@ -1,0 +1,137 @@
+// New-version discovery: asks the registration service about every company
+// of the installation, stores its settings, queues the packages and
+// downloads them.
+#include "update/discovery.h"
+
+#include "app/handler_guard.h"
+#include "db/sql_helpers.h"
+#include "db/transactions.h"
+#include "services/dm_web_service.h"
+#include "update/atualizador.h"
+
+#include <stdexcept>
+
+namespace orvalto {
+namespace {
+
+QDateTime comoData(const QVariant& valor) { return valor.isNull() ? dataZero() : valor.toDateTime(); }
+
+int numeroEm(const QString& texto, int posicao) {
+  bool ok = false;
+  const int n = texto.mid(posicao, 2).toInt(&ok);
+  if (!ok) throw std::runtime_error(QString("'%1' is not a valid integer value").arg(texto.mid(posicao, 2)).toStdString());
+  return n;
+}
+
+const char* const kUpdateCab =
+    "UPDATE  VERSOESCAB SET                                   VERSOESCAB.ATUALIZARBASE  = \"S\",                   "
+    "VERSOESCAB.FAZERBACKUP    = :PFAZERBACKUP,         VERSOESCAB.NUMEROBACKUP   = :PNUMEROBACKUP   ";
+const char* const kUpdateAgenda =
+    "\n,      VERSOESCAB.DT_AGENDAMENTO = :PDTAGENDAMENTO,       VERSOESCAB.HR_AGENDAMENTO = :PHRAGENDAMENTO  ";
+const char* const kUpdateItem =
+    "Update VersoesItem Set VersaoAAtualizar = :PVersaoAAtualizar                  Where CodSistema       = "
+    ":PCodSistema                          And CodCliente       = :PCodCliente       ";
+const char* const kInsertItem =
+    "Insert into VersoesItem (CodSistema,                                  CodCliente,                                  "
+    "VersaoAAtualizar)                    values (:PCodSistema,                                :PCodCliente,          "
+    "                      :PVersaoAAtualizar) ";
+
+}  // namespace
+
+bool TfrmAtualizador::FAgendamentoPosterior(const QString& hora, const QDateTime& data) {
+  const QueryResult atual = CnOrvalto.query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
+  const QDateTime dataGravada = comoData(atual.value(0, "DT_AGENDAMENTO"));
+  const QString horaGravada = atual.value(0, "HR_AGENDAMENTO").toString();
+  if (dataGravada > data) return false;
+  if (dataGravada < data) return true;
+  if (horaGravada.isEmpty()) return true;
+  if (hora.isEmpty()) return false;
+  const int hGravada = numeroEm(horaGravada, 0), hNova = numeroEm(hora, 0);
+  if (hGravada != hNova) return hGravada < hNova;
+  return numeroEm(horaGravada, 3) < numeroEm(hora, 3);
+}
+
+bool TfrmAtualizador::FGravaDadosCliente(const TInfoCliente& cliente, AgendaAReportar& agenda) {
+  try {
+    const bool semAgenda = cliente.Hora_Agendamento == kHoraSemAgendamento;
+    const bool adota = semAgenda || FAgendamentoPosterior(cliente.Hora_Agendamento, cliente.Data_Agendamento);
+    SqlParams parametros{FIIf<QString>(cliente.BackupAutomatico, "S", "N"), cliente.QuantidadeBackup};
+    QString sql = kUpdateCab;
+    if (adota) {
+      sql += kUpdateAgenda;
+      parametros << (semAgenda ? dataSemAgendamento() : QDateTime(cliente.Data_Agendamento.date(), QTime(0, 0)))
+                 << (semAgenda ? QString("") : cliente.Hora_Agendamento);
+      agenda = {cliente.Data_Agendamento, cliente.Hora_Agendamento};
+    }
+    CnOrvalto.execute(sql, parametros);
+  } catch (const std::exception& e) {
+    log("Erro ao salvar dados do cliente: " + QString::fromUtf8(e.what()));
+  }
+  return true;
+}
+
+bool TfrmAtualizador::FGravaVersoesItem(const TInfoCliente& cliente) {
+  try {
+    for (const TInfoModulo& modulo : cliente.ListaModulos) {
+      if (modulo.LinkDownload.isEmpty()) continue;
+      const bool existe = FContaRegistros(CnOrvalto, "VersoesItem", "CODSISTEMA", "CODSISTEMA", {}, modulo.CodSistema) > 0;
+      if (existe)
+        CnOrvalto.execute(kUpdateItem, {modulo.LinkDownload, modulo.CodSistema, modulo.CodCliente});
+      else
+        CnOrvalto.execute(kInsertItem, {modulo.CodSistema, modulo.CodCliente, modulo.LinkDownload});
+    }
+  } catch (const std::exception& e) {
+    log("Erro ao salvar dados do cliente: " + QString::fromUtf8(e.what()));
+  }
+  return true;
+}
+
+bool TfrmAtualizador::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
+  if (EmBusca) return false;
+  EmBusca = true;
+  bool resultado = false;
+  const std::shared_ptr<TDmWebService> servico = servicos.acquire();
+  try {
+    servico->PConfiguraServicos(CnOrvalto);
+    const QueryResult filiais = CnOrvalto.query("SELECT CODEMPRESA, CGC FROM FILIAIS ");
+    const QueryResult gravada = CnOrvalto.query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
+    AgendaAReportar agenda{comoData(gravada.value(0, "DT_AGENDAMENTO")), gravada.value(0, "HR_AGENDAMENTO").toString()};
+    std::optional<TInfoCliente> cliente;
+    for (int i = 0; i < filiais.rows.size(); ++i) {
+      const QString cgc = filiais.value(i, "CGC").toString();
+      if (cgc.isEmpty()) continue;
+      PIniciaTransacao(CnOrvalto);
+      servico->FNovasAtualizacoes(cgc);
+      cliente = servico->FInfoCliente(cgc);
+      if (cliente) {
+        FGravaDadosCliente(*cliente, agenda);
+        FGravaVersoesItem(*cliente);
+      }
+      PConfirmaTransacao(CnOrvalto);
+    }
+    // The installation's schedule goes back to the service once for every
+    // company, on the record of the last company asked.
+    if (cliente) {
+      for (int i = 0; i < filiais.rows.size(); ++i) {
+        cliente->CGCCPF = filiais.value(i, "CGC").toString();
+        cliente->Data_Agendamento = agenda.data;
+        cliente->Hora_Agendamento = agenda.hora;
+        servico->FAtualizaDadosCliente(*cliente);
+      }
+    }
+    FBaixaVersoes(false);
+    resultado = true;
+  } catch (const std::exception& e) {
+    try {
+      PCancelaTransacao(CnOrvalto);
+    } catch (const std::exception&) {
+      // The connection itself failed; the log line below says why.
+    }
+    log("fBuscaNovaVersaoCliente : " + QString::fromUtf8(e.what()));
+  }
+  EmBusca = false;
+  servicos.release();
+  return resultado;
+}
+
+}  // namespace orvalto

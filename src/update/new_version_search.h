@@ -1,0 +1,51 @@
+#pragma once
+// The search for new versions as the tray window starts it (a terminal's
+// "[BUSCAR]", the settings' connection test): connect, bring the tables up
+// to date, ask the registration service through the shared client, and
+// release the client and the connection at the end.
+#include "app/app_context.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace orvalto {
+
+class TfrmAtualizador;
+class SharedWebService;
+struct EstadoTerminais;
+
+class BuscaNovasVersoes {
+ public:
+  BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAtualizador&()> engine, SharedWebService& servicos,
+                    const EstadoTerminais& estado);
+
+  // Runs a search now. While a search or an update run is in progress a
+  // request is remembered (once) and run when that one has ended, instead
+  // of reconnecting and releasing things under the running one's feet.
+  void FBuscaNovasVersoes();
+
+  // The update run calls this at its end: a search asked for during the run
+  // starts now.
+  void aoTerminarAtualizacao();
+
+  bool emAndamento() const { return emAndamento_; }
+  bool pendente() const { return pendente_; }
+
+  // The daily self-update, run after every search once it exists.
+  std::function<void()> FAtualizaAtualizador;
+
+ private:
+  void executa();
+  void agendaPendente();
+
+  AppContext ctx_;
+  std::function<TfrmAtualizador&()> engine_;
+  SharedWebService& servicos_;
+  const EstadoTerminais& estado_;
+  bool emAndamento_ = false;
+  bool pendente_ = false;
+  QObject contexto_;  // cancels a queued search when this object goes
+};
+
+}  // namespace orvalto

@@ -1,0 +1,52 @@
+#pragma once
+// An update engine on a fresh product database, with a versions folder, a
+// log and a console that records what the engine tells the terminals.
+#include "app/app_context.h"
+#include "app/operation_log.h"
+#include "app/scripted_interaction.h"
+#include "update/atualizador.h"
+#include "update/console_link.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace orvalto::test {
+
+// Stands in for the tray window: keeps the terminals' state and records the
+// messages and balloons.
+class RecordingConsole : public ConsoleLink {
+ public:
+  EstadoTerminais estado;
+  QStringList mensagens;  // "address|message"
+  QStringList baloes;     // "title|text|kind|seconds"
+  std::function<void()> aoEnviar;
+
+  EstadoTerminais& estadoTerminais() override { return estado; }
+  void SendMessage(const QString& mensagem, const QString& endereco) override;
+  void PMostraBalao(const QString& titulo, const QString& texto, int tipo, int segundos) override;
+};
+
+class EngineFixture {
+ public:
+  EngineFixture();
+  ~EngineFixture();
+
+  QString location;       // the database
+  QTemporaryDir exeDir;   // the installation folder (Caminho.ini, the log)
+  QTemporaryDir versoes;  // the versions folder
+  ScriptedInteraction ui;
+  std::unique_ptr<OperationLog> log;
+  AppContext ctx;
+  RecordingConsole console;
+  std::unique_ptr<TfrmAtualizador> engine;
+
+  QString versionsFolder() const { return versoes.path() + "/"; }
+  QString tmpFolder() const { return versoes.path() + "/TMP/"; }
+  // Lines of today's log, without their time stamps.
+  QStringList logLines() const;
+  void queue(const QString& address, const QString& sistema = "PDV", const QString& cliente = "000123");
+};
+
+}  // namespace orvalto::test

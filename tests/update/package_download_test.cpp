@@ -1,0 +1,151 @@
+#include "support/engine_fixture.h"
+#include "support/vendor_sim.h"
+#include "update/download_progress.h"
+#include "update/package_name.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+
+using namespace orvalto;
+using namespace orvalto::test;
+
+namespace {
+
+void writePackage(const QString& folder, const QString& name, qint64 size) {
+  QFile f(QDir(folder).filePath(name));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  QByteArray block(64 * 1024, 'r');
+  for (qint64 done = 0; done < size; done += block.size()) f.write(block.left(int(qMin<qint64>(block.size(), size - done))));
+}
+
+QStringList withPrefix(const QStringList& lines, const QString& prefix) {
+  QStringList out;
+  for (const QString& l : lines)
+    if (l.startsWith(prefix)) out.append(l);
+  return out;
+}
+
+QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
+
+}  // namespace
+
+TEST(PackageName, IsTheTextAfterTheLastSlashOrColon) {
+  EXPECT_EQ(FNomeArquivoUrl("http://h:80/a/b/PDV.rar"), "PDV.rar");
+  EXPECT_EQ(FNomeArquivoUrl("C:PDV.rar"), "PDV.rar");
+  EXPECT_EQ(FNomeArquivoUrl("PDV.rar"), "PDV.rar");
+  EXPECT_EQ(FNomeArquivoUrl("http://h/a/"), "");
+  EXPECT_FALSE(nomePacoteSeguro("..\\..\\x.rar"));
+  EXPECT_FALSE(nomePacoteSeguro(".."));
+  EXPECT_TRUE(nomePacoteSeguro("PDV.rar"));
+}
+
+TEST(DownloadPercentage, WholeKilobytesRoundedHalfToEven) {
+  EXPECT_EQ(percentualDownload(0, 10 * 1024), 0);
+  EXPECT_EQ(percentualDownload(10 * 1024, 10 * 1024), 100);
+  // 1 of 8 KiB is 12.5 %: the even neighbour 12; 3 of 8 is 37.5 %: 38.
+  EXPECT_EQ(percentualDownload(1024, 8 * 1024), 12);
+  EXPECT_EQ(percentualDownload(3 * 1024, 8 * 1024), 38);
+  // Bytes below a whole kilobyte do not count.
+  EXPECT_EQ(percentualDownload(1023, 8 * 1024), 0);
+  // Under one kilobyte of total the bytes decide, never dividing by zero.
+  EXPECT_EQ(percentualDownload(50, 100), 50);
+  EXPECT_EQ(percentualDownload(5000, 100), 100);
+  EXPECT_EQ(percentualDownload(0, 0), 0);
+}
+
+struct DownloadFixture : ::testing::Test, EngineFixture {
+  VendorSim sim{QJsonObject{{"packages", QJsonObject{{"Falha.rar", QJsonObject{{"status", 404}}},
+                                                      {"Cortado.rar", QJsonObject{{"truncateAt", 40000}}}}}}};
+  void SetUp() override {
+    for (const char* name : {"PDV.rar", "Retaguarda.rar", "Falha.rar", "Cortado.rar"})
+      writePackage(sim.packagesDir(), name, 300 * 1024);
+  }
+};
+
+TEST_F(DownloadFixture, ThreeFailuresOutOfFiveAreReportedAndFetchedAgainNextTime) {
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+  queue(sim.packageUrl("Falha.rar"), "FAL");
+  queue(sim.packageUrl("Retaguarda.rar"), "RET");
+  queue(sim.packageUrl("Cortado.rar"), "COR");
+  queue("http://127.0.0.1:1/pacotes/Inalcancavel.rar", "INA");
+
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  const QStringList lines = logLines();
+  EXPECT_EQ(withPrefix(lines, "Realizando download do arquivo ").size(), 5);
+  EXPECT_EQ(withPrefix(lines, "Download do arquivo ").size(), 2);
+  EXPECT_EQ(withPrefix(lines, "Erro ao realizar download de versão: ").size(), 3);
+  EXPECT_EQ(withPrefix(lines, "[ERRO]:2|").size(), 1);
+  EXPECT_TRUE(lines.contains("[ERRO]:2|Erro ao realizar Download de versão:  Falha.rar, Cortado.rar, Inalcancavel.rar"))
+      << lines.join("\n").toStdString();
+  EXPECT_EQ(console.baloes.size(), 7);
+  EXPECT_TRUE(console.baloes.contains("Orvalto Atualizador|Realizando download do arquivo PDV.rar|1|10"));
+  EXPECT_TRUE(console.baloes.contains("Orvalto Atualizador|Download do arquivo PDV.rar concluido.|1|10"));
+  // Only whole packages stay behind.
+  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"PDV.rar", "Retaguarda.rar"}));
+  EXPECT_EQ(QFileInfo(tmpFolder() + "PDV.rar").size(), 300 * 1024);
+  EXPECT_FALSE(console.estado.EmDownload);
+
+  sim.reset();
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  QStringList asked;
+  for (const auto& r : sim.requests("package")) asked.append(r.toObject()["name"].toString());
+  EXPECT_EQ(asked, QStringList({"Falha.rar", "Cortado.rar"}));
+}
+
+TEST_F(DownloadFixture, PresentPackagesAreNotFetchedAgainAndSameNamesOnce) {
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+  queue(sim.packageUrl("PDV.rar"), "PD2");
+  ASSERT_TRUE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(sim.requests("package").size(), 1);
+  sim.reset();
+  EXPECT_TRUE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(sim.requests("package").size(), 0);
+}
+
+TEST_F(DownloadFixture, ProgressGoesToTheRequestingTerminalAndTheLog) {
+  console.estado.IPSolicitante = "10.1.1.7";
+  bool sawDownloadFlag = false;
+  console.aoEnviar = [&] { sawDownloadFlag |= console.estado.EmDownload; };
+  queue(sim.packageUrl("PDV.rar"));
+  ASSERT_TRUE(engine->FBaixaVersoes(true));
+  ASSERT_FALSE(console.mensagens.isEmpty());
+  for (const QString& m : console.mensagens) {
+    EXPECT_TRUE(m.startsWith("10.1.1.7|[PROGRESSO]:")) << m.toStdString();
+    EXPECT_TRUE(m.endsWith("0|")) << m.toStdString();
+  }
+  EXPECT_TRUE(console.mensagens.contains("10.1.1.7|[PROGRESSO]:100|"));
+  EXPECT_TRUE(sawDownloadFlag);
+  EXPECT_TRUE(logLines().contains("DOWNLOAD EM : 100% CONEXAO: T"));
+  EXPECT_FALSE(ui.progressVisible);
+  EXPECT_EQ(ui.progressTotal, 300 * 1024);
+}
+
+TEST_F(DownloadFixture, EmptyQueueAndMissingVersionsFolder) {
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  EXPECT_TRUE(logLines().contains("[ERRO]:Nao existem versoes disponivels para download"));
+  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = '/no/such/folder/'");
+  queue(sim.packageUrl("PDV.rar"));
+  const int before = logLines().size();
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(logLines().size(), before);  // no line for a folder that cannot be made
+}
+
+TEST_F(DownloadFixture, AddressesThatWouldEscapeTheFolderAreRefused) {
+  queue("http://127.0.0.1:1/..\\..\\fora.rar");
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(filesIn(tmpFolder()), QStringList());
+  EXPECT_EQ(filesIn(versionsFolder()), QStringList());
+  queue(sim.packageUrl(""));  // ends with "/": no name at all
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+}
+
+TEST_F(DownloadFixture, KeepAliveGoesOutElevenTimesInTheFirstCycle) {
+  int conecta = 0;
+  for (int tick = 0; tick < 106; ++tick) engine->Timer1Timer();
+  for (const QString& m : console.mensagens) conecta += m.endsWith("[CONECTA]:0|");
+  EXPECT_EQ(conecta, 11);
+  EXPECT_EQ(engine->StaticTextLoading, "|");
+}
