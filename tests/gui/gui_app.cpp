@@ -7,18 +7,25 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <memory>
+
 namespace orvalto::test {
 namespace {
 
+// Ended before the program's static objects go: the input devices the
+// test key events create die with the application and need it whole.
 struct GuiApplication : ::testing::Environment {
   void SetUp() override {
     if (QCoreApplication::instance()) return;
     static int argc = 1;
     static char name[] = "gui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    app_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
   }
+  void TearDown() override { app_.reset(); }
+
+  std::unique_ptr<QApplication> app_;
 };
 
 [[maybe_unused]] const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new GuiApplication);

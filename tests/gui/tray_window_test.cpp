@@ -40,8 +40,7 @@ bool filhoXvfb() { return qgetenv(kFilhoXvfb) == "1"; }
 class JanelaNaBandeja : public ::testing::Test {
  protected:
   void SetUp() override {
-    // The child run under Xvfb must not recreate the database the parent uses.
-    folder = std::make_unique<TrayFolder>(sharedTrayDatabase(filhoXvfb() ? "gui_tests_xvfb" : "gui_tests"), &ui);
+    folder = std::make_unique<TrayFolder>(sharedTrayDatabase("gui_tests"), &ui);
     form = std::make_unique<TfrmConfiguraLocais>(folder->ctx, 0);
     janela = std::make_unique<ConfiguraLocaisWindow>(*form, ui);
   }

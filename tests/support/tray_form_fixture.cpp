@@ -4,19 +4,35 @@
 #include "support/product_db.h"
 #include "test_database.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
 
 namespace orvalto::test {
 
-QString sharedTrayDatabase(const QString& name) {
-  static QString location;
-  if (location.isEmpty()) {
-    location = testdb::freshLocation(name);
-    testdb::create(location);
+namespace {
+
+// Removes the program's database when it ends.
+struct SharedDatabase {
+  QString location;
+  ~SharedDatabase() {
+    if (!location.isEmpty()) QFile::remove(location.section(':', 1));
   }
-  return location;
+};
+
+}  // namespace
+
+QString sharedTrayDatabase(const QString& name) {
+  // Test programs run side by side: each process has a database of its own.
+  static SharedDatabase shared;
+  if (shared.location.isEmpty()) {
+    const QString location =
+        testdb::freshLocation(QString("%1_%2").arg(name).arg(QCoreApplication::applicationPid()));
+    testdb::create(location);
+    shared.location = location;
+  }
+  return shared.location;
 }
 
 void playGuardian() {

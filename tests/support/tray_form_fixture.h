@@ -17,8 +17,8 @@ class TfrmConfiguraLocais;
 
 namespace orvalto::test {
 
-// The product database shared by the tests of one program, created on the
-// first call.
+// The product database shared by the tests of one program run, created on
+// the first call and removed when the program ends.
 QString sharedTrayDatabase(const QString& name);
 
 // Makes the guardian wait pass: the test program names itself the guardian.
