@@ -16,7 +16,12 @@ constexpr int kEsperaGuardiaoMs = 10;
 }  // namespace
 
 TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, QObject* parent)
-    : QObject(parent), ctx_(ctx), server_(*this, ctx) {
+    : QObject(parent),
+      ctx_(ctx),
+      server_(*this, ctx),
+      servicos_(ctx.exeDir),
+      busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this) {
+  server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
   // The server belongs to the window from its first moment; its events are
   // handled once the event loop runs, after the rest of the creation.
   iniciaServidor(porta);
@@ -42,12 +47,12 @@ void TfrmConfiguraLocais::iniciaServidor(quint16 porta) {
 }
 
 TfrmAtualizador& TfrmConfiguraLocais::garanteAtualizador() {
-  if (!frmAtualizador_) frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_);
+  if (!frmAtualizador_) frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_, this);
   return *frmAtualizador_;
 }
 
 bool TfrmConfiguraLocais::AbreConexoes() {
-  frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_);
+  frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_, this);
   try {
     if (frmAtualizador_->FConectaBanco() && !frmAtualizador_->FAtualizaEstrutura()) return false;
   } catch (...) {
@@ -74,7 +79,7 @@ void TfrmConfiguraLocais::FormDestroy() {
   destruido_ = true;
   tmAgendamento_.stop();
   try {
-    frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_);
+    frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_, this);
     if (frmAtualizador_->FConectaBanco()) {
       frmAtualizador_->FConectaBases(true);
       PTrocaExecutavel(ctx_, frmAtualizador_->FCaminhoVersoes());

@@ -5,8 +5,11 @@
 // desktop program puts a window and a tray icon on top of it; the headless
 // service runs it alone.
 #include "app/app_context.h"
+#include "services/dm_web_service.h"
 #include "terminal/terminal_server.h"
 #include "terminal/terminal_state.h"
+#include "update/console_link.h"
+#include "update/new_version_search.h"
 
 #include <QObject>
 #include <QString>
@@ -22,7 +25,7 @@ class TfrmAtualizador;
 // Title of the window: this text followed by VersaoAtualizador.
 inline constexpr const char* kTituloJanela = "Orvalto Atualizador Servidor - ";
 
-class TfrmConfiguraLocais : public QObject, public EstadoTerminais {
+class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public ConsoleLink {
   Q_OBJECT
 
  public:
@@ -42,7 +45,8 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais {
   quint16 UltimaTecla = 0;  // virtual-key code of the last key pressed in the window, 0 after release
 
   TerminalServer& Server() { return server_; }
-  void SendMessage(const QString& mensagem, const QString& endereco = QString()) {
+  EstadoTerminais& estadoTerminais() override { return *this; }
+  void SendMessage(const QString& mensagem, const QString& endereco = QString()) override {
     server_.SendMessage(mensagem, endereco);
   }
 
@@ -64,7 +68,15 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais {
   bool AbreConexoes();
 
   // A balloon on the tray icon (headless: a line on standard error).
-  void PMostraBalao(const QString& titulo, const QString& texto, int tipo, int segundos);
+  void PMostraBalao(const QString& titulo, const QString& texto, int tipo, int segundos) override;
+
+  // The search for new versions ("[BUSCAR]", the settings' connection
+  // test); one asked for while another search or a run is going on runs
+  // when that one has ended.
+  void FBuscaNovasVersoes() { busca_.FBuscaNovasVersoes(); }
+  BuscaNovasVersoes& Busca() { return busca_; }
+  // The registration-service client the operations of this window share.
+  SharedWebService& ServicoWeb() { return servicos_; }
 
   // The window is being opened from the tray: the settings form reads the
   // database through this connection.
@@ -87,6 +99,8 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais {
   TerminalServer server_;
   QTimer tmAgendamento_;
   std::unique_ptr<TfrmAtualizador> frmAtualizador_;
+  SharedWebService servicos_;
+  BuscaNovasVersoes busca_;
   bool destruido_ = false;
 };
 

@@ -75,6 +75,11 @@ void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& desti
   QObject::connect(reply.get(), &QNetworkReply::finished, &espera, &QEventLoop::quit);
   if (!reply->isFinished()) espera.exec();
   QObject::disconnect(reply.get(), nullptr, nullptr, nullptr);
+  // The program is ending: every event loop leaves, the transfer with them.
+  if (!reply->isFinished()) {
+    reply->abort();
+    throw std::runtime_error("Download interrompido: o programa está terminando.");
+  }
   if (!t.erro && reply->bytesAvailable() > 0) t.grava();
   if (t.erro) std::rethrow_exception(t.erro);
   if (reply->error() != QNetworkReply::NoError) throw std::runtime_error(reply->errorString().toStdString());

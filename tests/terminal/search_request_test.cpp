@@ -1,0 +1,111 @@
+// A workstation's "[BUSCAR]" end to end: through the TCP port to the
+// registration service (the vendor simulator), the product database and the
+// package folder.
+#include "app/configura_locais.h"
+#include "support/product_db.h"
+#include "support/qt_app.h"
+#include "support/terminal_connect.h"
+#include "support/tray_form_fixture.h"
+#include "support/vendor_sim.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using namespace orvalto;
+using namespace orvalto::test;
+using orvalto::terminal::aguarda;
+using orvalto::terminal::deixaCorrer;
+
+namespace {
+
+void writePackage(const QString& folder, const QString& name, int size) {
+  QFile f(QDir(folder).filePath(name));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(QByteArray(size, 'x'));
+}
+
+QJsonObject scenario(const VendorSim& sim) {
+  const QJsonArray modulos{
+      QJsonObject{{"CodCliente", "000123"}, {"CodSistema", "PDV"}, {"LinkDownload", sim.packageUrl("PDV.rar")}},
+      QJsonObject{{"CodCliente", "000123"}, {"CodSistema", "RET"}, {"LinkDownload", sim.packageUrl("RET.rar")}}};
+  const QJsonObject cliente{{"CodCliente", "000123"},         {"CGCCPF", "12345678000199"},
+                            {"BackupAutomatico", false},      {"QuantidadeBackup", 4},
+                            {"Data_Agendamento", "2031-02-03T00:00:00"}, {"Hora_Agendamento", "00:15"},
+                            {"DataUltimaConsulta", "2026-01-01T00:00:00"}, {"ListaModulos", modulos}};
+  // The second package comes slowly, so that the test can ask during it.
+  const QJsonObject lento{{"bytesPerSecond", 256 * 1024}};
+  return {{"customers", QJsonArray{cliente}}, {"packages", QJsonObject{{"RET.rar", lento}}}};
+}
+
+}  // namespace
+
+TEST(SearchRequest, BuscarAsksTheServiceStoresQueuesAndDownloadsWhileServingStatus) {
+  ensureQtApp();
+  testdb::Options options;
+  options.filiais = {{"001", "12345678000199"}, {"002", ""}};
+  const QString location = freshDatabase(options);
+  TrayFolder folder(location);
+  QTemporaryDir versoes;
+  VendorSim sim;
+  writePackage(sim.packagesDir(), "PDV.rar", 64 * 1024);
+  writePackage(sim.packagesDir(), "RET.rar", 512 * 1024);
+  sim.setScenario(scenario(sim));
+
+  TfrmConfiguraLocais form(folder.ctx, 0);
+  {
+    auto db = connectTo(location);
+    db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim.olderBase(), sim.newerBase()});
+    db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versoes.path() + "/"});
+  }
+  auto requester = connectTerminal(form.Server().porta(), "127.0.0.3");
+  auto searcher = connectTerminal(form.Server().porta(), "127.0.0.1");
+  auto watcher = connectTerminal(form.Server().porta(), "127.0.0.2");
+  ASSERT_TRUE(requester && searcher && watcher);
+
+  // An accepted update request names the addressee of the progress messages.
+  requester->envia("[ATUALIZAR]");
+  ASSERT_TRUE(aguarda([&] { return form.IPSolicitante == "127.0.0.3"; }, 5000));
+  searcher->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|");
+  deixaCorrer(200);
+
+  // While the download runs, the watcher asks for the status once.
+  QDateTime asked;
+  QTimer probe;
+  probe.setInterval(5);
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (!form.EmDownload || asked.isValid()) return;
+    asked = QDateTime::currentDateTime();
+    watcher->envia("[STATUS]");
+  });
+  probe.start();
+  searcher->envia("[BUSCAR]");
+  ASSERT_TRUE(aguarda([&] { return QFile::exists(versoes.filePath("TMP/RET.rar")) && !form.EmDownload; }, 60000));
+  ASSERT_TRUE(aguarda([&] { return watcher->recebido().contains("[STATUS]:2|"); }, 5000));
+  std::printf("[STATUS] during the download answered in %lld ms\n",
+              static_cast<long long>(asked.msecsTo(watcher->leituras().first().quando)));
+
+  // Asked once per company with a tax number; reported once per company row.
+  EXPECT_EQ(sim.soapCalls("newer", "FInfoCliente").size(), 1);
+  EXPECT_EQ(sim.soapCalls("newer", "FAtualizaDadosCliente").size(), 2);
+  auto db = connectTo(location);
+  const QueryResult cab = db->query("SELECT * FROM VERSOESCAB");
+  EXPECT_EQ(cab.value(0, "FAZERBACKUP").toString(), "N");
+  EXPECT_EQ(cab.value(0, "NUMEROBACKUP").toInt(), 4);
+  EXPECT_EQ(cab.value(0, "DT_AGENDAMENTO").toDateTime().date(), QDate(1889, 12, 31));
+  EXPECT_EQ(cab.value(0, "HR_AGENDAMENTO").toString(), "");
+  EXPECT_EQ(db->query("SELECT * FROM VERSOESITEM").rows.size(), 2);
+  EXPECT_EQ(QFileInfo(versoes.filePath("TMP/PDV.rar")).size(), 64 * 1024);
+  EXPECT_EQ(QFileInfo(versoes.filePath("TMP/RET.rar")).size(), 512 * 1024);
+
+  // Progress reaches the requester of the update only.
+  EXPECT_TRUE(requester->recebido().contains("[PROGRESSO]:100|"));
+  EXPECT_FALSE(searcher->recebido().contains("[PROGRESSO]"));
+  EXPECT_FALSE(watcher->recebido().contains("[PROGRESSO]"));
+  EXPECT_EQ(form.Server().empresa().CodEmpresa, "001");
+}
