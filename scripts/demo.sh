@@ -2,8 +2,10 @@
 # The main job, end to end on this machine: installs and builds, starts the
 # Firebird server, creates a demo product database, installs the updater in
 # a folder of its own and starts it headless. It shows the update-control
-# tables the updater created and that it keeps running, waiting for
-# terminals; then it stops it.
+# tables the updater created, then plays the maker (the vendor simulator)
+# and a workstation (the terminal client): the workstation identifies its
+# company and asks for a search, the updater asks the registration service,
+# queues the packages and downloads them. Then it stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -41,6 +43,49 @@ echo "== VERSOESCAB and VERSOESITEM as the updater left them"
 echo "show table VERSOESCAB; show table VERSOESITEM;" | isql
 echo "set list on; select * from VERSOESCAB; select count(*) as itens from VERSOESITEM;" | isql
 
+echo "== the maker's services on loopback (vendor simulator)"
+mkdir -p "$DEMO/pacotes" "$DEMO/conteudo"
+echo "PDV 23.2" > "$DEMO/conteudo/PDV.exe"
+echo "Retaguarda 23.2" > "$DEMO/conteudo/Retaguarda.exe"
+(cd "$DEMO/conteudo" && rar a -idq "$DEMO/pacotes/PDV.rar" PDV.exe && rar a -idq "$DEMO/pacotes/RET.rar" Retaguarda.exe)
+echo '{}' > "$DEMO/cenario.json"
+"$BIN/orvalto-vendor-sim" --scenario "$DEMO/cenario.json" --packages "$DEMO/pacotes" \
+  --record "$DEMO/pedidos.json" > "$DEMO/sim-ready.txt" 2> "$DEMO/sim-stderr.txt" &
+SIM=$!
+trap 'kill $PID $SIM 2>/dev/null || true' EXIT
+for _ in $(seq 1 100); do grep -q READY "$DEMO/sim-ready.txt" 2>/dev/null && break; sleep 0.1; done
+SIMPORT=$(sed -n 's/^READY http=\([0-9]*\).*/\1/p' "$DEMO/sim-ready.txt")
+H="http://127.0.0.1:$SIMPORT"
+cat > "$DEMO/cenario.json" <<JSON
+{ "customers": [ { "CodCliente": "000123", "CGCCPF": "12345678000199",
+    "BackupAutomatico": true, "QuantidadeBackup": 3,
+    "DataUltimaConsulta": "2026-01-10T08:00:00",
+    "Data_Agendamento": "2030-01-20T00:00:00", "Hora_Agendamento": "22:30",
+    "ListaModulos": [
+      { "CodCliente": "000123", "CodSistema": "PDV", "LinkDownload": "$H/pacotes/PDV.rar" },
+      { "CodCliente": "000123", "CodSistema": "RET", "LinkDownload": "$H/pacotes/RET.rar" },
+      { "CodCliente": "000123", "CodSistema": "FIS", "LinkDownload": "" } ] } ] }
+JSON
+curl -s "$H/_sim/reload" > /dev/null
+echo "simulator at $H"
+echo "update PARALOGIN set WEBSERVICEWZQ = '$H', LINKWEBSERVICEWZQ = '$H/WebRegistro/services';
+      update VERSOESCAB set CAMINHOVERSOES = '$DEMO/versoes/'; commit;" | isql
+
+echo "== a workstation identifies its company and asks for a search"
+"$BIN/orvalto-terminal" --port 5555 --idle-ms 5000 --pause-ms 300 \
+  "[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|" \
+  "[STATUS]" "[BUSCAR]" "[STATUS]"
+
+echo "== what the updater stored and queued"
+echo "set list on; select FAZERBACKUP, NUMEROBACKUP, ATUALIZARBASE, DT_AGENDAMENTO, HR_AGENDAMENTO from VERSOESCAB;" | isql
+echo "select CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR from VERSOESITEM;" | isql
+echo "== the packages it downloaded into $DEMO/versoes/TMP"
+ls -l "$DEMO/versoes/TMP"
+echo "== what the maker was asked"
+grep -o '"operation": *"[A-Za-z]*"' "$DEMO/pedidos.json" | sort | uniq -c
+echo "== today's operation log"
+iconv -f WINDOWS-1252 -t UTF-8 "$DEMO"/ATLZ*.log | grep -v "DOWNLOAD EM" || true
+
 echo "== a second start of the same program refuses"
 "$DEMO/orvalto-atualizador" --headless || true
 
@@ -49,7 +94,7 @@ if kill -0 $PID 2>/dev/null; then
 else
   echo "!! the updater is not running"; cat "$DEMO/stderr.txt"; exit 1
 fi
-kill $PID; wait $PID 2>/dev/null || true
+kill $PID $SIM; wait $PID 2>/dev/null || true
 trap - EXIT
 echo "== stopped; messages it printed:"
 cat "$DEMO/stderr.txt"
