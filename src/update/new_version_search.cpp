@@ -29,8 +29,10 @@ void BuscaNovasVersoes::FBuscaNovasVersoes() {
 void BuscaNovasVersoes::executa() {
   TfrmAtualizador& engine = engine_();
   if (engine.FConectaBanco() && engine.FAtualizaEstrutura()) {
+    const std::shared_ptr<TDmWebService> servico = servicos_.acquire();
     try {
       engine.FConectaBases(true);
+      servico->PConfiguraServicos(engine.CnOrvalto);
       engine.fBuscaNovaVersaoCliente(servicos_);
       if (FAtualizaAtualizador) FAtualizaAtualizador();
     } catch (const std::exception& e) {

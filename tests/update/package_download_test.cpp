@@ -54,6 +54,8 @@ TEST(DownloadPercentage, WholeKilobytesRoundedHalfToEven) {
   EXPECT_EQ(percentualDownload(50, 100), 50);
   EXPECT_EQ(percentualDownload(5000, 100), 100);
   EXPECT_EQ(percentualDownload(0, 0), 0);
+  // A transfer without a total measured against an earlier, smaller one.
+  EXPECT_EQ(percentualDownload(900 * 1024, 300 * 1024), 100);
 }
 
 struct DownloadFixture : ::testing::Test, EngineFixture {
