@@ -111,3 +111,33 @@ TEST(ProgramStart, AStopRequestEndsTheGuardianWaitCleanly) {
   EXPECT_EQ(program.exitCode(), 0);
   EXPECT_EQ(inst.files(), QStringList({inst.exeName()}));
 }
+
+TEST(ProgramStart, AFirstStartLeavesTheFullTablesAndTheInitialRowAndALaterOneNoDdl) {
+  const QString location = freshDatabase();
+  Installation inst(uniqueName("orvtest-tabelas"));
+  writeCaminhoIni(inst.folder(), location);
+  // Start-up and then the tray window each bring the tables up to date: a
+  // new database reaches all its columns in these two connections.
+  inst.start({"--headless"}, guardian("fbguard"));
+  ASSERT_TRUE(waitUntil([&] { return columnsOf(*connectTo(location), "VERSOESCAB").size() == 17; }, 20s));
+  ASSERT_TRUE(waitUntil([&] { return tableExists(location, "VERSOESITEM"); }, 10s));
+  inst.stop();
+  auto db = connectTo(location);
+  const QueryResult row = db->query("SELECT * FROM VERSOESCAB");
+  ASSERT_EQ(row.rows.size(), 1);
+  EXPECT_EQ(row.value(0, "USUARIOSATUALIZAVERSAO").toString(), "ADMIN,MESTRE");
+  EXPECT_TRUE(db->query("SELECT * FROM VERSOESITEM").isEmpty());
+
+  const auto format = [&] {
+    return connectTo(location)
+        ->query("SELECT RDB$FORMAT AS F FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'VERSOESCAB'")
+        .value(0, "F")
+        .toInt();
+  };
+  const int before = format();
+  inst.start({"--headless"}, guardian("fbguard"));
+  QThread::msleep(3000);
+  EXPECT_EQ(inst.process().state(), QProcess::Running);
+  inst.stop();
+  EXPECT_EQ(format(), before);
+}

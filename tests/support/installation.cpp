@@ -4,12 +4,19 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTcpServer>
 #include <QThread>
 
 #include <csignal>
 #include <stdexcept>
 
 namespace orvalto::test {
+
+quint16 freePort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  return probe.serverPort();
+}
 
 QString builtProgram(const QString& name) { return QDir(ORVALTO_BIN_DIR).filePath(name); }
 
@@ -52,7 +59,10 @@ QProcess& Installation::start(const QStringList& args, const QProcessEnvironment
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
   });
-  process_.start(exePath(), args);
+  // Never the product's own port: other tests and a real service use it.
+  QStringList arguments = args;
+  if (!arguments.contains("--port")) arguments << "--port" << QString::number(freePort());
+  process_.start(exePath(), arguments);
   if (!process_.waitForStarted(10000)) throw std::runtime_error("the program did not start");
   return process_;
 }

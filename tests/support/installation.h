@@ -23,7 +23,8 @@ class Installation {
   QString filePath(const QString& name) const;
   QStringList files() const;  // names of the folder's entries
 
-  // Starts the program headless; extra variables are added to the environment.
+  // Starts the program headless (on a free terminal port unless --port is
+  // given); extra variables are added to the environment.
   QProcess& start(const QStringList& args = {"--headless"}, const QProcessEnvironment& extra = {});
   QProcess& process() { return process_; }
   // Ends the program (SIGTERM, then SIGKILL) and returns its standard error.
@@ -34,6 +35,9 @@ class Installation {
   QString exeName_;
   QProcess process_;
 };
+
+// A TCP port nobody listens on right now.
+quint16 freePort();
 
 // Path of a built program of the project.
 QString builtProgram(const QString& name);
