@@ -121,6 +121,16 @@ HttpResult HttpTransport::wait(const std::shared_ptr<QNetworkAccessManager>& man
   deadline.start(options_->timeoutMs);
   if (!reply->isFinished()) loop.exec();
   deadline.stop();
+  // The program is ending: every event loop leaves at once, this wait too,
+  // and the exchange is cut short whatever it has received so far.
+  if (!reply->isFinished()) {
+    QObject::disconnect(reply, nullptr, &loop, nullptr);
+    reply->abort();
+    result.errorText = QString("Comunicação com %1 interrompida: o programa está terminando")
+                           .arg(reply->url().toString());
+    reply->deleteLater();
+    return result;
+  }
   if (!tooLarge && reply->isOpen()) result.body += reply->readAll();
   result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
   result.ok = reply->error() == QNetworkReply::NoError && !tooLarge && !timedOut;

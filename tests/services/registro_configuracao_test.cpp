@@ -9,6 +9,7 @@
 #include "platform/decimal_separator.h"
 #include "services/fornecedor.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QTcpServer>
@@ -232,6 +233,24 @@ TEST_F(RegistroTest, EventsDuringACallMayReleaseAndReconfigureTheSharedClient) {
   EXPECT_EQ(shared.current(), outro);
   shared.release();
   EXPECT_EQ(shared.current(), nullptr);
+}
+
+// When the program is told to end, every event loop leaves, the wait for
+// an answer too: the exchange cut short is a failure, not an answer.
+TEST_F(RegistroTest, TheProgramsEndDuringACallFailsIt) {
+  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'delayMs': 1500 } } } } }"));
+  auto ws = configured();
+  QTimer::singleShot(300, [] { QCoreApplication::exit(); });
+  try {
+    ws->FComunica();
+    ADD_FAILURE() << "answered";
+  } catch (const WebServiceError& e) {
+    EXPECT_TRUE(QString(e.what()).contains("interrompida")) << e.what();
+  }
+  // Event loops run again only after the application's own loop has run.
+  QTimer::singleShot(0, [] { QCoreApplication::exit(); });
+  QCoreApplication::exec();
+  EXPECT_TRUE(sim_->soapCalls("older").isEmpty());
 }
 
 TEST(FDecifraSenhaServico, UsesTheServiceKey) {
