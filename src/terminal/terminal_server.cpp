@@ -66,16 +66,28 @@ void TerminalServer::aceita(QTcpSocket* socket) {
 }
 
 void TerminalServer::ServerClientRead(QTcpSocket* socket) {
-  const QPointer<QTcpSocket> guarda(socket);
+  ++emLeitura_[socket];
   protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), [&] {
     const QByteArray lido = limitaLeitura(socket->readAll());
     if (!lido.isEmpty()) atende(socket, enderecoDe(socket), fromCp1252(lido));
   });
+  if (--emLeitura_[socket] > 0) return;
+  emLeitura_.remove(socket);
+  // Closed while a search pumped events in here: what it still had to say
+  // has nobody to answer to.
+  if (fechadasEmLeitura_.removeAll(socket) > 0) {
+    socket->deleteLater();
+    return;
+  }
   // Data that arrived while a search pumped events inside this handler
   // raises no readyRead of its own: serve it as the next read.
-  if (guarda && guarda->bytesAvailable() > 0)
+  const QPointer<QTcpSocket> guarda(socket);
+  if (socket->bytesAvailable() > 0)
     QMetaObject::invokeMethod(
-        this, [this, guarda] { if (guarda && guarda->bytesAvailable() > 0) ServerClientRead(guarda); },
+        this,
+        [this, guarda] {
+          if (guarda && aberta(guarda) && guarda->bytesAvailable() > 0) ServerClientRead(guarda);
+        },
         Qt::QueuedConnection);
 }
 
@@ -117,7 +129,19 @@ void TerminalServer::ServerClientError(QTcpSocket*, QAbstractSocket::SocketError
 
 void TerminalServer::desliga(QTcpSocket* socket) {
   conexoes_.removeIf([socket](const Conexao& c) { return c.socket == socket || !c.socket; });
+  // A deletion posted from a nested event loop runs inside that loop, that
+  // is before the socket's own read handler below it has returned.
+  if (emLeitura_.contains(socket)) {
+    if (!fechadasEmLeitura_.contains(socket)) fechadasEmLeitura_.append(socket);
+    return;
+  }
   socket->deleteLater();
+}
+
+bool TerminalServer::aberta(QTcpSocket* socket) const {
+  for (const Conexao& c : conexoes_)
+    if (c.socket == socket) return true;
+  return false;
 }
 
 QString TerminalServer::enderecoDe(QTcpSocket* socket) const {

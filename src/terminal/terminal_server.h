@@ -6,6 +6,7 @@
 #include "terminal/terminal_state.h"
 
 #include <QAbstractSocket>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -60,6 +61,7 @@ class TerminalServer : public QObject {
   void pedeAtualizacao(QTcpSocket* socket, const QString& endereco);
   void iniciaAtualizacao();
   void desliga(QTcpSocket* socket);
+  bool aberta(QTcpSocket* socket) const;
   QString enderecoDe(QTcpSocket* socket) const;
   void enviaNaConexao(QTcpSocket* socket, const QString& mensagem);
 
@@ -71,6 +73,11 @@ class TerminalServer : public QObject {
   // An accepted "[ATUALIZAR]" whose run has not started yet: a second one
   // in the meantime is refused like one during the run.
   bool atualizacaoPendente_ = false;
+  // Read handlers on the stack, per socket (a search pumps events inside
+  // one): Qt still uses the socket when its handler returns, so one that
+  // closes meanwhile is deleted only then.
+  QHash<QTcpSocket*, int> emLeitura_;
+  QList<QTcpSocket*> fechadasEmLeitura_;
 };
 
 }  // namespace orvalto

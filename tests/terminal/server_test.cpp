@@ -256,6 +256,30 @@ TEST_F(Protocolo, AFailingHandlerIsLoggedAndTheServerGoesOn) {
   pergunta(*t, "[STATUS]", "[STATUS]:0|");
 }
 
+TEST_F(Protocolo, ATerminalThatLeavesDuringItsOwnSearchIsForgotten) {
+  auto fica = terminal("127.0.0.2");
+  form->IPSolicitante = "127.0.0.2";  // where a reply without an address would go
+  auto sai = terminal("127.0.0.11");
+  int buscas = 0;
+  form->Server().aoBuscar = [&] {
+    // The search pumps events: the terminal asks again and goes away, and
+    // the loop goes on long enough for anything posted meanwhile to run.
+    ++buscas;
+    sai->envia("[STATUS]");
+    ASSERT_TRUE(sai->terminaEscrita(kEspera));
+    deixaCorrer(100);
+    sai->desconecta();
+    aguarda([&] { return form->Server().conexoes() == 1; }, kEspera);
+    deixaCorrer(kSilencio);
+  };
+  sai->envia("[BUSCAR]");
+  ASSERT_TRUE(aguarda([&] { return buscas == 1 && form->Server().conexoes() == 1; }, kEspera));
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(fica->recebido(), "");
+  EXPECT_EQ(form->ComandoRecebido, "[BUSCAR]");
+  pergunta(*fica, "[STATUS]", "[STATUS]:0|");
+}
+
 TEST_F(Protocolo, ADisconnectedTerminalLeavesTheServerClean) {
   auto a = terminal();
   auto b = terminal();
