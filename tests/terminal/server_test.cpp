@@ -280,6 +280,14 @@ TEST_F(Protocolo, ATerminalThatLeavesDuringItsOwnSearchIsForgotten) {
   pergunta(*fica, "[STATUS]", "[STATUS]:0|");
 }
 
+TEST_F(Protocolo, AWorkstationThatCannotTakeItsAddressDoesNotConnect) {
+  // Otherwise it would talk from 127.0.0.1 and tests telling terminals
+  // apart by address would prove nothing.
+  EXPECT_EQ(connectTerminal(port, "192.0.2.1"), nullptr);
+  deixaCorrer(kSilencio);
+  EXPECT_EQ(form->Server().conexoes(), 0);
+}
+
 TEST_F(Protocolo, ADisconnectedTerminalLeavesTheServerClean) {
   auto a = terminal();
   auto b = terminal();

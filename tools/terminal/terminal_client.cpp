@@ -19,7 +19,8 @@ TerminalClient::TerminalClient(QObject* parent) : QObject(parent) {
 }
 
 void TerminalClient::conecta(const QString& host, quint16 porta, const QHostAddress& origem) {
-  if (!origem.isNull()) socket_.bind(origem);
+  // A workstation that cannot take its address must not pass for it.
+  if (!origem.isNull() && !socket_.bind(origem)) return;
   socket_.connectToHost(host, porta);
 }
 

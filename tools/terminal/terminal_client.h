@@ -26,7 +26,8 @@ class TerminalClient : public QObject {
   explicit TerminalClient(QObject* parent = nullptr);
 
   // `origem` picks the local address (127.0.0.x lets one machine play many
-  // workstations); null: the system chooses.
+  // workstations); null: the system chooses. When that address cannot be
+  // taken nothing is connected and erro() tells why.
   void conecta(const QString& host, quint16 porta, const QHostAddress& origem = QHostAddress());
   bool aguardaConexao(int ms);
   bool conectado() const { return socket_.state() == QAbstractSocket::ConnectedState; }
