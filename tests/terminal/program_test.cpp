@@ -119,3 +119,16 @@ TEST(ProgramaReal, ADesktopWithoutTrayRunsHeadlessOnItsOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProgramaTerminal, RefusesAPortOutsideTheTcpRange) {
+  // 70000 would otherwise wrap to port 4464 and talk to whatever is there.
+  QProcess terminal;
+  terminal.start(QDir(ORVALTO_BIN_DIR).filePath("orvalto-terminal"), {"--port", "70000", "[STATUS]"});
+  ASSERT_TRUE(terminal.waitForFinished(kEspera));
+  EXPECT_EQ(terminal.exitCode(), 2);
+  EXPECT_TRUE(terminal.readAllStandardError().contains("invalid value for --port"));
+}
+
+}  // namespace
