@@ -57,6 +57,9 @@ void TerminalServer::ServerClientConnect() {
 
 void TerminalServer::aceita(QTcpSocket* socket) {
   conexoes_.append({socket, enderecoTerminal(socket->peerAddress())});
+  // A terminal that floods the port waits in the system's buffers instead
+  // of growing ours: one read is never more than what is handled.
+  socket->setReadBufferSize(kLimiteLeitura);
   connect(socket, &QTcpSocket::readyRead, this, [this, socket] { ServerClientRead(socket); });
   connect(socket, &QTcpSocket::errorOccurred, this,
           [this, socket](QAbstractSocket::SocketError codigo) { ServerClientError(socket, codigo); });
