@@ -9,7 +9,11 @@ PWFILE=/etc/firebird/3.0/SYSDBA.password
 
 port_open() { (exec 3<>/dev/tcp/127.0.0.1/3050) 2>/dev/null; }
 
-if ! pgrep -x fbguard >/dev/null; then
+# A guardian killed with the session may linger as a zombie: count only
+# live ones.
+guardian_alive() { ps -C fbguard -o stat= 2>/dev/null | grep -qv '^Z'; }
+
+if ! guardian_alive; then
   install -d -o firebird -g firebird -m 0775 /run/firebird3.0
   chown -R firebird:firebird /var/lib/firebird 2>/dev/null || true
   runuser -u firebird -- /usr/sbin/fbguard -daemon -forever
