@@ -3,6 +3,7 @@
 #include "platform/ini_file.h"
 #include "platform/processes.h"
 #include "platform/system.h"
+#include "support/installation.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <utime.h>
@@ -99,19 +99,15 @@ TEST(Files, WildcardListingIgnoresCase) {
 // Counts a program nothing else runs: the suite runs copies of its own
 // binaries side by side, so their number changes while a test looks.
 TEST(Processes, CountsAProgramByNameInAnyLetterCase) {
-  QTemporaryDir dir;
   const QString name = QStringLiteral("Dorminhoco-%1").arg(QCoreApplication::applicationPid());
-  ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), dir.filePath(name)));
-  QProcess sleeper;
-  sleeper.start(dir.filePath(name), {QStringLiteral("30")});
-  ASSERT_TRUE(sleeper.waitForStarted(5000));
-  EXPECT_EQ(FContaProcessos(name), 1);
-  EXPECT_EQ(FContaProcessos(name.toUpper()), 1);
-  EXPECT_EQ(FContaProcessos(name.toLower()), 1);
-  EXPECT_EQ(FContaProcessos("no-such-program-here"), 0);
-  sleeper.kill();
-  sleeper.waitForFinished(5000);
+  {
+    const test::NamedProcess sleeper(name);
+    EXPECT_EQ(FContaProcessos(name), 1);
+    EXPECT_EQ(FContaProcessos(name.toUpper()), 1);
+    EXPECT_EQ(FContaProcessos(name.toLower()), 1);
+  }
   EXPECT_EQ(FContaProcessos(name), 0);
+  EXPECT_EQ(FContaProcessos("no-such-program-here"), 0);
 }
 
 TEST(Processes, GuardianNameCanBeOverriddenForTests) {
