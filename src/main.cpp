@@ -1,8 +1,8 @@
 // orvalto-atualizador: the server-side updater of Orvalto.
-#include "app/app_context.h"
+#include "base/app_context.h"
 #include "app/configura_locais.h"
-#include "app/headless_interaction.h"
-#include "app/operation_log.h"
+#include "base/headless_interaction.h"
+#include "base/operation_log.h"
 #include "app/program_options.h"
 #include "app/startup.h"
 #include "gui/configura_locais_window.h"

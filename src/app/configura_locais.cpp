@@ -1,10 +1,10 @@
 #include "app/configura_locais.h"
 
-#include "app/handler_guard.h"
-#include "app/interaction.h"
+#include "base/handler_guard.h"
+#include "base/interaction.h"
 #include "app/self_replacement.h"
 #include "app/startup.h"
-#include "app/version.h"
+#include "base/version.h"
 #include "update/atualizador.h"
 
 namespace orvalto {

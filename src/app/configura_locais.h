@@ -4,11 +4,11 @@
 // the shared update engine and the self-replacement at program end. The
 // desktop program puts a window and a tray icon on top of it; the headless
 // service runs it alone.
-#include "app/app_context.h"
+#include "base/app_context.h"
 #include "services/dm_web_service.h"
 #include "terminal/terminal_server.h"
-#include "terminal/terminal_state.h"
-#include "update/console_link.h"
+#include "base/run_state.h"
+#include "base/console_link.h"
 #include "update/new_version_search.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "app/self_replacement.h"
 
-#include "app/app_context.h"
+#include "base/app_context.h"
 #include "platform/files.h"
 
 #include <QDir>

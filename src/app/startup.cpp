@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
-#include "app/app_context.h"
-#include "app/interaction.h"
+#include "base/app_context.h"
+#include "base/interaction.h"
 #include "app/self_replacement.h"
 #include "platform/processes.h"
 #include "platform/system.h"

@@ -1,6 +1,6 @@
 #include "db/database_connector.h"
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "db/connection_settings.h"
 #include "db/firebird_connection.h"
 

@@ -1,6 +1,6 @@
 #include "db/schema.h"
 
-#include "app/interaction.h"
+#include "base/interaction.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "platform/codepage.h"

@@ -1,7 +1,7 @@
 #include "db/sql_helpers.h"
 
-#include "app/event_pump.h"
-#include "app/interaction.h"
+#include "base/event_pump.h"
+#include "base/interaction.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 

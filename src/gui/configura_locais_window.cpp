@@ -1,7 +1,7 @@
 #include "gui/configura_locais_window.h"
 
 #include "app/configura_locais.h"
-#include "app/handler_guard.h"
+#include "base/handler_guard.h"
 #include "gui/teclas_formulario.h"
 #include "gui/widget_interaction.h"
 

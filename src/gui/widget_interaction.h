@@ -1,7 +1,7 @@
 #pragma once
 // The interaction of the desktop program: Qt message boxes, questions,
 // balloons on the tray icon and the update engine's progress panel.
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 #include <QSystemTrayIcon>
 

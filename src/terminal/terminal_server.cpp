@@ -1,6 +1,6 @@
 #include "terminal/terminal_server.h"
 
-#include "app/handler_guard.h"
+#include "base/handler_guard.h"
 #include "platform/codepage.h"
 
 #include <QTcpSocket>

@@ -1,9 +1,9 @@
 #pragma once
 // The TCP server the workstations talk to. Everything runs on the window
 // thread: reads, connections and the replies. One read is one request.
-#include "app/app_context.h"
+#include "base/app_context.h"
 #include "terminal/terminal_protocol.h"
-#include "terminal/terminal_state.h"
+#include "base/run_state.h"
 
 #include <QAbstractSocket>
 #include <QHash>

@@ -3,11 +3,12 @@
 // downloads them.
 #include "update/discovery.h"
 
-#include "app/handler_guard.h"
+#include "db/firebird_connection.h"
+#include "update/download_pacotes.h"
+
 #include "db/sql_helpers.h"
 #include "db/transactions.h"
 #include "services/dm_web_service.h"
-#include "update/atualizador.h"
 
 #include <stdexcept>
 
@@ -38,8 +39,11 @@ const char* const kInsertItem =
 
 }  // namespace
 
-bool TfrmAtualizador::FAgendamentoPosterior(const QString& hora, const QDateTime& data) {
-  const QueryResult atual = CnOrvalto.query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
+DescobertaVersoes::DescobertaVersoes(const ContextoEstagio& contexto, DownloadPacotes& download)
+    : contexto_(contexto), download_(download) {}
+
+bool DescobertaVersoes::FAgendamentoPosterior(const QString& hora, const QDateTime& data) {
+  const QueryResult atual = contexto_.CnOrvalto().query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
   const QDateTime dataGravada = comoData(atual.value(0, "DT_AGENDAMENTO"));
   const QString horaGravada = atual.value(0, "HR_AGENDAMENTO").toString();
   if (dataGravada > data) return false;
@@ -51,7 +55,7 @@ bool TfrmAtualizador::FAgendamentoPosterior(const QString& hora, const QDateTime
   return numeroEm(horaGravada, 3) < numeroEm(hora, 3);
 }
 
-bool TfrmAtualizador::FGravaDadosCliente(const TInfoCliente& cliente, AgendaAReportar& agenda) {
+bool DescobertaVersoes::FGravaDadosCliente(const TInfoCliente& cliente, AgendaAReportar& agenda) {
   try {
     const bool semAgenda = cliente.Hora_Agendamento == kHoraSemAgendamento;
     const bool adota = semAgenda || FAgendamentoPosterior(cliente.Hora_Agendamento, cliente.Data_Agendamento);
@@ -63,51 +67,51 @@ bool TfrmAtualizador::FGravaDadosCliente(const TInfoCliente& cliente, AgendaARep
                  << (semAgenda ? QString("") : cliente.Hora_Agendamento);
       agenda = {cliente.Data_Agendamento, cliente.Hora_Agendamento};
     }
-    CnOrvalto.execute(sql, parametros);
+    contexto_.CnOrvalto().execute(sql, parametros);
   } catch (const std::exception& e) {
-    log("Erro ao salvar dados do cliente: " + QString::fromUtf8(e.what()));
+    contexto_.log("Erro ao salvar dados do cliente: " + QString::fromUtf8(e.what()));
   }
   return true;
 }
 
-bool TfrmAtualizador::FGravaVersoesItem(const TInfoCliente& cliente) {
+bool DescobertaVersoes::FGravaVersoesItem(const TInfoCliente& cliente) {
   try {
     for (const TInfoModulo& modulo : cliente.ListaModulos) {
       if (modulo.LinkDownload.isEmpty()) continue;
-      const bool existe = FContaRegistros(CnOrvalto, "VersoesItem", "CODSISTEMA", "CODSISTEMA", {}, modulo.CodSistema) > 0;
+      const bool existe = FContaRegistros(contexto_.CnOrvalto(), "VersoesItem", "CODSISTEMA", "CODSISTEMA", {}, modulo.CodSistema) > 0;
       if (existe)
-        CnOrvalto.execute(kUpdateItem, {modulo.LinkDownload, modulo.CodSistema, modulo.CodCliente});
+        contexto_.CnOrvalto().execute(kUpdateItem, {modulo.LinkDownload, modulo.CodSistema, modulo.CodCliente});
       else
-        CnOrvalto.execute(kInsertItem, {modulo.CodSistema, modulo.CodCliente, modulo.LinkDownload});
+        contexto_.CnOrvalto().execute(kInsertItem, {modulo.CodSistema, modulo.CodCliente, modulo.LinkDownload});
     }
   } catch (const std::exception& e) {
-    log("Erro ao salvar dados do cliente: " + QString::fromUtf8(e.what()));
+    contexto_.log("Erro ao salvar dados do cliente: " + QString::fromUtf8(e.what()));
   }
   return true;
 }
 
-bool TfrmAtualizador::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
+bool DescobertaVersoes::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
   if (EmBusca) return false;
   EmBusca = true;
   bool resultado = false;
   const std::shared_ptr<TDmWebService> servico = servicos.acquire();
   try {
-    servico->PConfiguraServicos(CnOrvalto);
-    const QueryResult filiais = CnOrvalto.query("SELECT CODEMPRESA, CGC FROM FILIAIS ");
-    const QueryResult gravada = CnOrvalto.query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
+    servico->PConfiguraServicos(contexto_.CnOrvalto());
+    const QueryResult filiais = contexto_.CnOrvalto().query("SELECT CODEMPRESA, CGC FROM FILIAIS ");
+    const QueryResult gravada = contexto_.CnOrvalto().query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
     AgendaAReportar agenda{comoData(gravada.value(0, "DT_AGENDAMENTO")), gravada.value(0, "HR_AGENDAMENTO").toString()};
     std::optional<TInfoCliente> cliente;
     for (int i = 0; i < filiais.rows.size(); ++i) {
       const QString cgc = filiais.value(i, "CGC").toString();
       if (cgc.isEmpty()) continue;
-      PIniciaTransacao(CnOrvalto);
+      PIniciaTransacao(contexto_.CnOrvalto());
       servico->FNovasAtualizacoes(cgc);
       cliente = servico->FInfoCliente(cgc);
       if (cliente) {
         FGravaDadosCliente(*cliente, agenda);
         FGravaVersoesItem(*cliente);
       }
-      PConfirmaTransacao(CnOrvalto);
+      PConfirmaTransacao(contexto_.CnOrvalto());
     }
     // The installation's schedule goes back to the service once for every
     // company, on the record of the last company asked.
@@ -119,15 +123,15 @@ bool TfrmAtualizador::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
         servico->FAtualizaDadosCliente(*cliente);
       }
     }
-    FBaixaVersoes(false);
+    download_.FBaixaVersoes(false);
     resultado = true;
   } catch (const std::exception& e) {
     try {
-      PCancelaTransacao(CnOrvalto);
+      PCancelaTransacao(contexto_.CnOrvalto());
     } catch (const std::exception&) {
       // The connection itself failed; the log line below says why.
     }
-    log("fBuscaNovaVersaoCliente : " + QString::fromUtf8(e.what()));
+    contexto_.log("fBuscaNovaVersaoCliente : " + QString::fromUtf8(e.what()));
   }
   EmBusca = false;
   servicos.release();

@@ -1,8 +1,8 @@
 #include "update/new_version_search.h"
 
-#include "app/handler_guard.h"
+#include "base/handler_guard.h"
 #include "services/dm_web_service.h"
-#include "terminal/terminal_state.h"
+#include "base/run_state.h"
 #include "update/atualizador.h"
 
 #include <QTimer>

@@ -3,7 +3,7 @@
 // "[BUSCAR]", the settings' connection test): connect, bring the tables up
 // to date, ask the registration service through the shared client, and
 // release the client and the connection at the end.
-#include "app/app_context.h"
+#include "base/app_context.h"
 
 #include <QObject>
 

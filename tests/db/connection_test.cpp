@@ -1,4 +1,4 @@
-#include "app/scripted_interaction.h"
+#include "support/scripted_interaction.h"
 #include "db/connection_settings.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"

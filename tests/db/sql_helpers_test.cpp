@@ -1,4 +1,4 @@
-#include "app/scripted_interaction.h"
+#include "support/scripted_interaction.h"
 #include "db/schema.h"
 #include "db/sql_helpers.h"
 #include "db/transactions.h"

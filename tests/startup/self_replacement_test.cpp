@@ -1,4 +1,4 @@
-#include "app/app_context.h"
+#include "base/app_context.h"
 #include "app/self_replacement.h"
 
 #include <gtest/gtest.h>

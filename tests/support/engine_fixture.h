@@ -1,11 +1,11 @@
 #pragma once
 // An update engine on a fresh product database, with a versions folder, a
 // log and a console that records what the engine tells the terminals.
-#include "app/app_context.h"
-#include "app/operation_log.h"
-#include "app/scripted_interaction.h"
+#include "base/app_context.h"
+#include "base/operation_log.h"
+#include "support/scripted_interaction.h"
 #include "update/atualizador.h"
-#include "update/console_link.h"
+#include "base/console_link.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

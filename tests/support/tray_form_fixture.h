@@ -2,9 +2,9 @@
 // An installation folder for the tray window's behaviour: Caminho.ini
 // pointing at a product database of the suite's own, the day's log in that
 // folder, and the running test program playing the database guardian.
-#include "app/app_context.h"
-#include "app/operation_log.h"
-#include "app/scripted_interaction.h"
+#include "base/app_context.h"
+#include "base/operation_log.h"
+#include "support/scripted_interaction.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

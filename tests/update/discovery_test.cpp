@@ -71,7 +71,7 @@ TEST_F(DiscoveryFixture, TwoCompaniesAreAskedStoredQueuedReportedAndDownloaded) 
                                       {modulo("RET", sim.packageUrl("RET.rar"))})}));
 
   ASSERT_TRUE(engine->fBuscaNovaVersaoCliente(servicos));
-  EXPECT_FALSE(engine->EmBusca);
+  EXPECT_FALSE(engine->Descoberta().EmBusca);
 
   QStringList asked;
   for (const auto& c : sim.soapCalls("newer", "FInfoCliente")) asked.append(c.toObject()["parameters"].toObject()["VCGCCPF"].toString());
@@ -130,16 +130,16 @@ TEST_F(DiscoveryFixture, AnEarlierOrEqualScheduleIsNotAdoptedButTheBackupSetting
 TEST_F(DiscoveryFixture, LaterScheduleRules) {
   engine->CnOrvalto.execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2030-05-01', HR_AGENDAMENTO = '22:30'");
   const QDateTime dia(QDate(2030, 5, 1), QTime(0, 0));
-  EXPECT_TRUE(engine->FAgendamentoPosterior("00:00", dia.addDays(1)));
-  EXPECT_FALSE(engine->FAgendamentoPosterior("23:59", dia.addDays(-1)));
-  EXPECT_TRUE(engine->FAgendamentoPosterior("23:00", dia));
-  EXPECT_TRUE(engine->FAgendamentoPosterior("22:31", dia));
-  EXPECT_FALSE(engine->FAgendamentoPosterior("22:30", dia));
-  EXPECT_FALSE(engine->FAgendamentoPosterior("21:59", dia));
-  EXPECT_FALSE(engine->FAgendamentoPosterior("", dia));
-  EXPECT_THROW(engine->FAgendamentoPosterior("xx:30", dia), std::exception);
+  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("00:00", dia.addDays(1)));
+  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("23:59", dia.addDays(-1)));
+  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("23:00", dia));
+  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("22:31", dia));
+  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("22:30", dia));
+  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("21:59", dia));
+  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("", dia));
+  EXPECT_THROW(engine->Descoberta().FAgendamentoPosterior("xx:30", dia), std::exception);
   engine->CnOrvalto.execute("UPDATE VERSOESCAB SET HR_AGENDAMENTO = ''");
-  EXPECT_TRUE(engine->FAgendamentoPosterior("", dia));
+  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("", dia));
 }
 
 TEST_F(DiscoveryFixture, QueueRowsOfAnotherCustomerAreUpdatedNeverDuplicated) {
@@ -161,7 +161,7 @@ TEST_F(DiscoveryFixture, AServiceErrorStopsTheSearchAndKeepsEarlierCompanies) {
                              customer("22222222000122", "amanhã", "21:00", false, 5,
                                       {modulo("RET", sim.packageUrl("RET.rar"))})}));
   EXPECT_FALSE(engine->fBuscaNovaVersaoCliente(servicos));
-  EXPECT_FALSE(engine->EmBusca);
+  EXPECT_FALSE(engine->Descoberta().EmBusca);
   EXPECT_FALSE(engine->CnOrvalto.inTransaction());
   EXPECT_EQ(fila(), QStringList({"PDV|000123|PDV.rar"}));
   bool logged = false;
@@ -180,9 +180,9 @@ TEST_F(DiscoveryFixture, WithoutTaxNumbersNothingIsAskedButTheQueueIsStillFetche
 }
 
 TEST_F(DiscoveryFixture, ANestedSearchIsRefused) {
-  engine->EmBusca = true;
+  engine->Descoberta().EmBusca = true;
   EXPECT_FALSE(engine->fBuscaNovaVersaoCliente(servicos));
-  EXPECT_TRUE(engine->EmBusca);
+  EXPECT_TRUE(engine->Descoberta().EmBusca);
   EXPECT_EQ(sim.requests().size(), 0);
 }
 

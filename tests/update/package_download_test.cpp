@@ -146,8 +146,8 @@ TEST_F(DownloadFixture, AddressesThatWouldEscapeTheFolderAreRefused) {
 
 TEST_F(DownloadFixture, KeepAliveGoesOutElevenTimesInTheFirstCycle) {
   int conecta = 0;
-  for (int tick = 0; tick < 106; ++tick) engine->Timer1Timer();
+  for (int tick = 0; tick < 106; ++tick) engine->Indicador().Timer1Timer();
   for (const QString& m : console.mensagens) conecta += m.endsWith("[CONECTA]:0|");
   EXPECT_EQ(conecta, 11);
-  EXPECT_EQ(engine->StaticTextLoading, "|");
+  EXPECT_EQ(engine->Indicador().StaticTextLoading(), "|");
 }

@@ -2,12 +2,12 @@
 // Downloads one package with the update engine while a terminal on loopback
 // asks "[STATUS]" every 10 ms; prints the throughput, the status reply
 // latency during the transfer and the peak resident memory.
-#include "app/app_context.h"
-#include "app/headless_interaction.h"
-#include "app/operation_log.h"
+#include "base/app_context.h"
+#include "base/headless_interaction.h"
+#include "base/operation_log.h"
 #include "terminal/terminal_server.h"
 #include "update/atualizador.h"
-#include "update/console_link.h"
+#include "base/console_link.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // The interaction of a program without a desktop: every message becomes one
 // line on standard error ("Caption: text") and, when a log is given, a log
 // line. Questions get their safe answer; nothing ever waits for a person.
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 #include <cstdio>
 

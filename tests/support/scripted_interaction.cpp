@@ -1,4 +1,4 @@
-#include "app/scripted_interaction.h"
+#include "support/scripted_interaction.h"
 
 namespace orvalto {
 

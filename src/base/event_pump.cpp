@@ -1,4 +1,4 @@
-#include "app/event_pump.h"
+#include "base/event_pump.h"
 
 #include <QCoreApplication>
 

@@ -1,16 +1,22 @@
 // Fetching the queued packages into the versions folder's TMP/ folder.
-#include "app/event_pump.h"
-#include "app/interaction.h"
+#include "base/event_pump.h"
+#include "base/interaction.h"
 #include "db/sql_helpers.h"
 #include "platform/files.h"
-#include "update/atualizador.h"
-#include "update/console_link.h"
+#include "update/download_pacotes.h"
+#include "base/console_link.h"
+#include "base/run_state.h"
+#include "db/firebird_connection.h"
+#include "db/schema.h"
+#include "update/indicador_espera.h"
 #include "update/download_progress.h"
 #include "update/http_download.h"
 #include "update/package_name.h"
 
 #include <QDir>
 #include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
 
 #include <stdexcept>
 
@@ -33,10 +39,15 @@ void abreParaGravar(QFile& arquivo) {
 
 }  // namespace
 
-bool TfrmAtualizador::FBaixaArquivo(const QString& endereco, const QString& pasta, bool janelaProgresso) {
+DownloadPacotes::DownloadPacotes(const ContextoEstagio& contexto, IndicadorEspera& indicador)
+    : contexto_(contexto), indicador_(indicador) {}
+
+DownloadPacotes::~DownloadPacotes() = default;
+
+bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& pasta, bool janelaProgresso) {
   const QString nome = FNomeArquivoUrl(endereco);
   if (!nome.isEmpty() && !nomePacoteSeguro(nome)) {
-    log("Erro ao realizar download de versão: nome de arquivo recusado: " + nome);
+    contexto_.log("Erro ao realizar download de versão: nome de arquivo recusado: " + nome);
     return false;
   }
   const QString destino = pasta + nome;
@@ -45,14 +56,14 @@ bool TfrmAtualizador::FBaixaArquivo(const QString& endereco, const QString& past
   if (nome.isEmpty()) throw std::runtime_error(QString("Cannot create file \"%1\".").arg(pasta).toStdString());
   abreParaGravar(arquivo);
 
-  if (janelaProgresso && ctx_.ui) ctx_.ui->progressShow(kTituloProgresso);
+  if (janelaProgresso && contexto_.ui()) contexto_.ui()->progressShow(kTituloProgresso);
   defineEmDownload(true);
   const QString inicio = "Realizando download do arquivo " + nome;
-  balao(inicio);
-  log(inicio);
+  contexto_.balao(inicio);
+  contexto_.log(inicio);
   bool concluido = false;
   try {
-    pgrsArquivoPos = 0;
+    pgrsArquivoPos_ = 0;
     baixaParaArquivo(IdHTTP1(), QUrl(endereco), arquivo,
                      {[this](qint64 total) { IdHTTP1WorkBegin(total); }, [this](qint64 n) { IdHTTP1Work(n); }},
                      paradaDownloadMs);
@@ -61,26 +72,26 @@ bool TfrmAtualizador::FBaixaArquivo(const QString& endereco, const QString& past
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());
     const QString fim = "Download do arquivo " + nome + " concluido.";
-    balao(fim);
-    log(fim);
+    contexto_.balao(fim);
+    contexto_.log(fim);
     concluido = true;
   } catch (const std::exception& e) {
-    log("Erro ao realizar download de versão: " + QString::fromUtf8(e.what()));
+    contexto_.log("Erro ao realizar download de versão: " + QString::fromUtf8(e.what()));
   }
   arquivo.close();
   if (!concluido) arquivo.remove();
   defineEmDownload(false);
-  if (janelaProgresso && ctx_.ui) ctx_.ui->progressHide();
+  if (janelaProgresso && contexto_.ui()) contexto_.ui()->progressHide();
   return concluido;
 }
 
-bool TfrmAtualizador::FBaixaVersoes(bool janelaProgresso) {
+bool DownloadPacotes::FBaixaVersoes(bool janelaProgresso) {
   try {
-    const QueryResult fila = CnOrvalto.query("Select * from VersoesItem      Where VersaoAAtualizar <> \"\" ");
-    const QString pastaTmp = FCaminhoVersoes() + "TMP" + QDir::separator();
+    const QueryResult fila = contexto_.CnOrvalto().query("Select * from VersoesItem      Where VersaoAAtualizar <> \"\" ");
+    const QString pastaTmp = FCaminhoVersoes(contexto_.CnOrvalto()) + "TMP" + QDir::separator();
     if (!folderExists(pastaTmp) && !createFolder(pastaTmp)) return false;
     if (fila.isEmpty()) {
-      log("[ERRO]:Nao existem versoes disponivels para download");
+      contexto_.log("[ERRO]:Nao existem versoes disponivels para download");
       return false;
     }
     QStringList falhas;
@@ -90,41 +101,46 @@ bool TfrmAtualizador::FBaixaVersoes(bool janelaProgresso) {
       if (!FBaixaArquivo(endereco, pastaTmp, janelaProgresso)) falhas.append(" " + FNomeArquivoUrl(endereco));
     }
     if (!falhas.isEmpty()) {
-      log("[ERRO]:2|Erro ao realizar Download de versão: " + falhas.join(","));
+      contexto_.log("[ERRO]:2|Erro ao realizar Download de versão: " + falhas.join(","));
       return false;
     }
     return true;
   } catch (const std::exception& e) {
-    log(QString::fromUtf8(e.what()));
+    contexto_.log(QString::fromUtf8(e.what()));
     return false;
   }
 }
 
-void TfrmAtualizador::IdHTTP1WorkBegin(qint64 total) {
-  if (total > 0) pgrsArquivoMax = total;
+void DownloadPacotes::IdHTTP1WorkBegin(qint64 total) {
+  if (total > 0) pgrsArquivoMax_ = total;
+  indicador_.defineGauge(pgrsArquivoPos_, pgrsArquivoMax_);
   // The transfer waits in an event loop of its own: pending events are
   // already being handled, no extra pumping is needed here.
-  if (ctx_.ui) ctx_.ui->progressUpdate(pgrsArquivoPos, pgrsArquivoMax, {});
+  if (contexto_.ui()) contexto_.ui()->progressUpdate(pgrsArquivoPos_, pgrsArquivoMax_, {});
 }
 
-void TfrmAtualizador::IdHTTP1Work(qint64 recebidos) {
-  pgrsArquivoPos = recebidos;
-  if (ctx_.ui) ctx_.ui->progressUpdate(pgrsArquivoPos, pgrsArquivoMax, {});
-  const int p = percentualDownload(recebidos, pgrsArquivoMax);
+void DownloadPacotes::IdHTTP1Work(qint64 recebidos) {
+  pgrsArquivoPos_ = recebidos;
+  indicador_.defineGauge(pgrsArquivoPos_, pgrsArquivoMax_);
+  if (contexto_.ui()) contexto_.ui()->progressUpdate(pgrsArquivoPos_, pgrsArquivoMax_, {});
+  const int p = percentualDownload(recebidos, pgrsArquivoMax_);
   if (p % 10 != 0) return;
-  enviaTerminal("[PROGRESSO]:" + QString::number(p) + "|");
-  log("DOWNLOAD EM : " + QString::number(p) + "% CONEXAO: " + FIIf<QString>(CnOrvalto.connected(), "T", "F"));
+  contexto_.enviaTerminal("[PROGRESSO]:" + QString::number(p) + "|");
+  contexto_.log("DOWNLOAD EM : " + QString::number(p) + "% CONEXAO: " + FIIf<QString>(contexto_.CnOrvalto().connected(), "T", "F"));
 }
 
-void TfrmAtualizador::Timer1Timer() {
-  pumpEvents();
-  if (StaticTextLoading.size() > 104)
-    StaticTextLoading.clear();
-  else if (StaticTextLoading.size() % 10 == 0)
-    enviaTerminal("[CONECTA]:0|");
-  pumpEvents();
-  StaticTextLoading += '|';
-  if (ctx_.ui) ctx_.ui->progressUpdate(pgrsArquivoPos, pgrsArquivoMax, StaticTextLoading);
+void DownloadPacotes::defineEmDownload(bool valor) const {
+  if (EstadoTerminais* estado = contexto_.estado()) estado->EmDownload = valor;
+}
+
+QNetworkAccessManager& DownloadPacotes::IdHTTP1() {
+  if (!http_) {
+    http_ = std::make_unique<QNetworkAccessManager>();
+    // Packages come straight from the maker's server; the web services'
+    // proxy settings do not apply here.
+    http_->setProxy(QNetworkProxy::NoProxy);
+  }
+  return *http_;
 }
 
 }  // namespace orvalto

@@ -1,7 +1,7 @@
 #pragma once
 // An interaction for tests: records everything shown and answers questions
 // from a queue (the safe answer when the queue is empty).
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,8 +1,8 @@
-#include "app/handler_guard.h"
+#include "base/handler_guard.h"
 
-#include "app/app_context.h"
-#include "app/interaction.h"
-#include "app/operation_log.h"
+#include "base/app_context.h"
+#include "base/interaction.h"
+#include "base/operation_log.h"
 
 #include <cstdio>
 

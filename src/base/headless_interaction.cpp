@@ -1,6 +1,6 @@
-#include "app/headless_interaction.h"
+#include "base/headless_interaction.h"
 
-#include "app/operation_log.h"
+#include "base/operation_log.h"
 
 #include <QRegularExpression>
 

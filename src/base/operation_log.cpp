@@ -1,4 +1,4 @@
-#include "app/operation_log.h"
+#include "base/operation_log.h"
 
 #include "platform/codepage.h"
 

@@ -1,4 +1,4 @@
-#include "app/interaction.h"
+#include "base/interaction.h"
 
 namespace orvalto {
 
