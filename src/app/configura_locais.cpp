@@ -19,7 +19,7 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
     : QObject(parent),
       ctx_(ctx),
       server_(*this, ctx),
-      servicos_(ctx.exeDir),
+      servicos_(),
       busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this) {
   server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
   // The server belongs to the window from its first moment; its events are

@@ -1,6 +1,6 @@
 #include "db/connection_settings.h"
 
-#include "db/scramble.h"
+#include "base/scramble.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"

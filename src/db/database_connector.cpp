@@ -1,8 +1,8 @@
 #include "db/database_connector.h"
 
-#include "base/interaction.h"
 #include "db/connection_settings.h"
 #include "db/firebird_connection.h"
+#include "db/resultado_banco.h"
 
 namespace orvalto {
 namespace {
@@ -15,26 +15,24 @@ void reconnect(FbConnection& conexao, const ConnectionSettings& s) {
   conexao.open();
 }
 
-bool connectFromFiles(FbConnection& conexao, const QString& exeDir, SettingsSource source, Interaction& ui) {
+ResultadoBanco connectFromFiles(FbConnection& conexao, const QString& exeDir, SettingsSource source) {
   try {
     reconnect(conexao, source == SettingsSource::CaminhoIni ? readCaminhoIni(exeDir) : readCaminhoDir(exeDir));
-    return true;
+    return {};
   } catch (const std::exception&) {
-    ui.showMessage(MessageIcon::Error, "Atenção", kErroArquivo);
-    return false;
+    return AvisoBanco{"Atenção", kErroArquivo, true};
   }
 }
 
-bool connectFromAlias(FbConnection& conexao, const QString& exeDir, Interaction& ui) {
+ResultadoBanco connectFromAlias(FbConnection& conexao, const QString& exeDir) {
   QString location;
   try {
     location = aliasLocation(exeDir);
     if (location.isEmpty()) throw DbError("no alias");
     reconnect(conexao, {SettingsSource::Alias, location, kUsuarioFixo, kSenhaFixa});
-    return true;
+    return {};
   } catch (const std::exception&) {
-    ui.showMessage(MessageIcon::Warning, "Alerta", "Erro ao tentar conectar com o banco de dados: " + location + "!");
-    return false;
+    return AvisoBanco{"Alerta", "Erro ao tentar conectar com o banco de dados: " + location + "!"};
   }
 }
 
@@ -45,21 +43,20 @@ QDateTime dataHoraServidor(FbConnection& conexao) {
   return r.value(0, "DataHora").toDateTime();
 }
 
-bool FConectaBanco(FbConnection& conexao, const QString& exeDir, Interaction& ui, QDateTime* dataHora) {
+ResultadoBanco FConectaBanco(FbConnection& conexao, const QString& exeDir, QDateTime* dataHora) {
   const SettingsSource source = settingsSource(exeDir);
-  const bool ok = source == SettingsSource::Alias ? connectFromAlias(conexao, exeDir, ui)
-                                                  : connectFromFiles(conexao, exeDir, source, ui);
-  if (!ok) return false;
+  ResultadoBanco conectou = source == SettingsSource::Alias ? connectFromAlias(conexao, exeDir)
+                                                            : connectFromFiles(conexao, exeDir, source);
+  if (!conectou) return conectou;
   // A connection whose probe fails is no usable connection: report it like
   // any other failure instead of letting the error escape.
   try {
     const QDateTime now = dataHoraServidor(conexao);
     if (dataHora) *dataHora = now;
-    return true;
+    return {};
   } catch (const std::exception&) {
     conexao.close();
-    ui.showMessage(MessageIcon::Error, "Atenção", kErroArquivo);
-    return false;
+    return AvisoBanco{"Atenção", kErroArquivo, true};
   }
 }
 

@@ -1,17 +1,17 @@
 #pragma once
 // Connecting the product database from the current settings, with the
-// server-time probe. Failures are shown through the interaction and
-// answered with false.
+// server-time probe. A failure comes back with the box the caller shows.
+#include "db/resultado_banco.h"
+
 #include <QDateTime>
 
 namespace orvalto {
 
 class FbConnection;
-class Interaction;
 
 // Reads the settings again, reconnects `conexao` and probes the server's
-// time into `dataHora`. True when all of it worked.
-bool FConectaBanco(FbConnection& conexao, const QString& exeDir, Interaction& ui, QDateTime* dataHora = nullptr);
+// time into `dataHora`.
+ResultadoBanco FConectaBanco(FbConnection& conexao, const QString& exeDir, QDateTime* dataHora = nullptr);
 
 // Opens (when it has a location) or closes the connection. Driver errors
 // reach the caller. Always true.

@@ -1,6 +1,5 @@
 #include "db/schema.h"
 
-#include "base/interaction.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "platform/codepage.h"
@@ -91,7 +90,7 @@ void PAdicionaCampo(FbConnection& conexao, const QString& campo, const QString& 
   emTransacao(conexao, "ALTER TABLE " + tabela + QString(14, ' ') + "ADD " + campo + " " + tipo);
 }
 
-bool FAtualizaEstrutura(FbConnection& conexao, Interaction& ui) {
+ResultadoBanco FAtualizaEstrutura(FbConnection& conexao) {
   try {
     if (!FExisteMetadado(conexao, "", "VERSOESCAB", TipoMetadado::Tabela)) {
       criaVersoesCab(conexao);
@@ -99,17 +98,15 @@ bool FAtualizaEstrutura(FbConnection& conexao, Interaction& ui) {
       for (const Coluna& c : kColunasAdicionadas) PAdicionaCampo(conexao, c.nome, "VERSOESCAB", c.tipo);
     }
     atualizaVersoesItem(conexao);
-    return true;
+    return {};
   } catch (const std::exception& e) {
     try {
       PCancelaTransacao(conexao);
     } catch (const std::exception&) {
       // The connection itself may be gone; the warning below says why.
     }
-    ui.showMessage(MessageIcon::Warning, "Alerta",
-                   QString("Ocorreu um erro durante a atualização de estrurura do banco:\r") +
-                       QString::fromUtf8(e.what()));
-    return false;
+    return AvisoBanco{"Alerta", QString("Ocorreu um erro durante a atualização de estrurura do banco:\r") +
+                                    QString::fromUtf8(e.what())};
   }
 }
 

@@ -2,12 +2,13 @@
 // The updater's own tables in the product database: VERSOESCAB (one row of
 // settings and schedule) and VERSOESITEM (the queue of packages). They are
 // created when missing and gain missing columns at every connection.
+#include "db/resultado_banco.h"
+
 #include <QString>
 
 namespace orvalto {
 
 class FbConnection;
-class Interaction;
 
 enum class TipoMetadado { Tabela = 1, Campo = 2 };
 
@@ -18,9 +19,9 @@ bool FExisteMetadado(FbConnection& conexao, const QString& primeiro, const QStri
 // Adds the column when the table lacks it, in a transaction of its own.
 void PAdicionaCampo(FbConnection& conexao, const QString& campo, const QString& tabela, const QString& tipo);
 
-// Brings both tables up to date. On any error: rolls back, shows the
-// "Alerta" warning and returns false; what was committed before stays.
-bool FAtualizaEstrutura(FbConnection& conexao, Interaction& ui);
+// Brings both tables up to date. On any error: rolls back and answers the
+// "Alerta" warning; what was committed before stays.
+ResultadoBanco FAtualizaEstrutura(FbConnection& conexao);
 
 // The versions folder: CAMINHOVERSOES of the first VERSOESCAB row, read
 // anew; empty without a row or value.

@@ -1,7 +1,5 @@
 #include "db/sql_helpers.h"
 
-#include "base/event_pump.h"
-#include "base/interaction.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 
@@ -43,32 +41,24 @@ qint64 FContaRegistros(FbConnection& conexao, const QString& tabela, const QStri
   return r.isEmpty() ? 0 : r.value(0, "contador").toLongLong();
 }
 
-bool FAtualizaValorString(FbConnection& conexao, Interaction& ui, const QString& tabela, const QString& campo,
-                          const QString& valor, const QString& campoChave, const QString& valorChave) {
+ResultadoBanco FAtualizaValorString(FbConnection& conexao, const QString& tabela, const QString& campo,
+                                    const QString& valor, const QString& campoChave, const QString& valorChave) {
   try {
     PIniciaTransacao(conexao);
     conexao.execute(" UPDATE " + tabela + " SET " + campo + " = \"" + valor + "\"" + whereKey(campoChave, valorChave));
     PConfirmaTransacao(conexao);
-    return true;
+    return {};
   } catch (const std::exception& e) {
     try {
       PCancelaTransacao(conexao);
     } catch (const std::exception&) {
       // Nothing more to undo; the warning tells what failed.
     }
-    ui.showMessage(MessageIcon::Warning, "Aviso",
-                   "Ocorreu um erro durante a  gravação \"FAtualizaValorString\" :\r" + QString::fromUtf8(e.what()));
-    return false;
+    return AvisoBanco{"Aviso",
+                      "Ocorreu um erro durante a  gravação \"FAtualizaValorString\" :\r" + QString::fromUtf8(e.what())};
   }
 }
 
-int FContaLinhas(const QueryResult& consulta) {
-  int count = 0;
-  for (qsizetype i = 0; i < consulta.rows.size(); ++i) {
-    pumpEvents();
-    ++count;
-  }
-  return count;
-}
+int FContaLinhas(const QueryResult& consulta) { return static_cast<int>(consulta.rows.size()); }
 
 }  // namespace orvalto

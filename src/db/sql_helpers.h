@@ -2,6 +2,8 @@
 // Small statements the stages share: one value of a table, a row count, one
 // text column set. Table and column names are inserted as given (callers
 // pass fixed names); key values are quoted.
+#include "db/resultado_banco.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -10,7 +12,6 @@
 namespace orvalto {
 
 class FbConnection;
-class Interaction;
 struct QueryResult;
 
 // A key value between single quotes, inner single quotes doubled.
@@ -29,17 +30,17 @@ qint64 FContaRegistros(FbConnection& conexao, const QString& tabela, const QStri
 
 // Sets one text column (the value goes between double quotes unescaped, as
 // the product's other programs expect) and commits, the caller's open
-// transaction included. On error: rolls back, warns, false.
-bool FAtualizaValorString(FbConnection& conexao, Interaction& ui, const QString& tabela, const QString& campo,
-                          const QString& valor, const QString& campoChave = {}, const QString& valorChave = {});
+// transaction included. On error: rolls back and answers the warning.
+ResultadoBanco FAtualizaValorString(FbConnection& conexao, const QString& tabela, const QString& campo,
+                                    const QString& valor, const QString& campoChave = {},
+                                    const QString& valorChave = {});
 
 template <typename T>
 T FIIf(bool condicao, const T& seVerdadeiro, const T& seFalso) {
   return condicao ? seVerdadeiro : seFalso;
 }
 
-// Counts the rows of a query result, letting the event loop run once before
-// each step.
+// Counts the rows of a query result.
 int FContaLinhas(const QueryResult& consulta);
 
 }  // namespace orvalto

@@ -1,22 +1,13 @@
 #include "services/dm_web_service.h"
 
-#include "db/schema.h"
-#include "db/scramble.h"
+#include "base/scramble.h"
 #include "platform/decimal_separator.h"
-#include "services/fornecedor.h"
 
 namespace orvalto {
 namespace {
 
 const char* const kSufixoAntigo = "/webRegistro.exe/wsdl/IRegistro";
 const char* const kSufixoNovo = "/IRegistroPort?wsdl";
-
-// A column of the settings row. The column must exist; without a row its
-// value is empty.
-QString campo(const QueryResult& q, const char* nome) {
-  if (q.columnIndex(nome) < 0) throw WebServiceError(QString("qryPesquisa: Field '%1' not found").arg(nome).toStdString());
-  return q.isEmpty() ? QString() : q.value(0, nome).toString();
-}
 
 std::shared_ptr<SoapBinding> novaBinding(const QString& wsdl, int tempoLimiteMs) {
   auto binding = std::make_shared<SoapBinding>();
@@ -42,8 +33,8 @@ bool posterior(const QDateTime& a, const QDateTime& b) {
 
 QString FDecifraSenhaServico(const QString& texto) { return decifra(texto, kChaveServico); }
 
-TDmWebService::TDmWebService(QString exeDir)
-    : exeDir_(std::move(exeDir)), antigo_(std::make_shared<IRegistro>(std::make_shared<SoapBinding>())) {}
+TDmWebService::TDmWebService()
+    : antigo_(std::make_shared<IRegistro>(std::make_shared<SoapBinding>())) {}
 
 TDmWebService::~TDmWebService() {
   DecimalSeparatorGuard separador;
@@ -51,58 +42,28 @@ TDmWebService::~TDmWebService() {
   novo_.reset();
 }
 
-void TDmWebService::PConfiguraServicos(FbConnection& conexao) {
-  QueryResult q;
-  try {
-    q = conexao.query(" SELECT * FROM PARALOGIN ");
-  } catch (const std::exception& e) {
-    throw WebServiceError(e.what());
-  }
-  auto antigo = configuraServicoAntigo(q);
-  auto novo = configuraServicoNovo(conexao, q);
-  qryPesquisa_ = q;
+void TDmWebService::PConfiguraServicos(const ConfiguracaoServicos& configuracao) {
+  auto antigo = configuraServicoAntigo(configuracao);
+  auto novo = configuraServicoNovo(configuracao);
   antigo_ = std::move(antigo);
   novo_ = std::move(novo);
 }
 
-std::shared_ptr<IRegistro> TDmWebService::configuraServicoAntigo(const QueryResult& q) const {
-  auto binding = novaBinding(campo(q, "WEBSERVICEWZQ") + kSufixoAntigo, tempoLimiteMs_);
-  if (campo(q, "UTILIZAPROXY") == "S") binding->setProxy(campo(q, "PROXY") + ":" + campo(q, "PORTAPROXY"));
+std::shared_ptr<IRegistro> TDmWebService::configuraServicoAntigo(const ConfiguracaoServicos& c) const {
+  auto binding = novaBinding(c.baseAntiga + kSufixoAntigo, tempoLimiteMs_);
+  if (!c.proxy.isEmpty()) binding->setProxy(c.proxy);
   // Credentials go with the connection whether or not a proxy is used.
-  if (campo(q, "AUTENTICACAOPROXY") == "S") {
-    binding->setUserName(campo(q, "USUARIOPROXY"));
-    binding->setPassword(FDecifraSenhaServico(campo(q, "SENHAPROXY")));
+  if (c.autenticaProxy) {
+    binding->setUserName(c.usuarioProxy);
+    binding->setPassword(c.senhaProxy);
   }
   return std::make_shared<IRegistro>(binding);
 }
 
-std::shared_ptr<IRegistroSacWZQ> TDmWebService::configuraServicoNovo(FbConnection& conexao,
-                                                                     const QueryResult& q) const {
-  QString base, usuario, senhaCifrada;
-  bool temColuna = false;
-  try {
-    temColuna = FExisteMetadado(conexao, "LINKWEBSERVICEWZQ", "PARALOGIN", TipoMetadado::Campo);
-  } catch (const std::exception& e) {
-    throw WebServiceError(e.what());
-  }
-  if (temColuna) {
-    base = campo(q, "LINKWEBSERVICEWZQ");
-    usuario = campo(q, "USUARIOWEBSERVICEWZQ");
-    senhaCifrada = campo(q, "SENHAWEBSERVICEWZQ");
-  } else {
-    Fornecedor fornecedor;
-    try {
-      fornecedor = lerFornecedor(exeDir_);
-    } catch (const std::exception& e) {
-      throw WebServiceError(e.what());
-    }
-    base = fornecedor.RegistroURL;
-    usuario = fornecedor.RegistroUsuario;
-    senhaCifrada = fornecedor.RegistroSenha;
-  }
-  auto binding = novaBinding(base + kSufixoNovo, tempoLimiteMs_);
-  binding->setUserName(usuario);
-  binding->setPassword(FDecifraSenhaServico(senhaCifrada));
+std::shared_ptr<IRegistroSacWZQ> TDmWebService::configuraServicoNovo(const ConfiguracaoServicos& c) const {
+  auto binding = novaBinding(c.baseNova + kSufixoNovo, tempoLimiteMs_);
+  binding->setUserName(c.usuarioNovo);
+  binding->setPassword(c.senhaNovo);
   return std::make_shared<IRegistroSacWZQ>(binding);
 }
 
@@ -164,7 +125,7 @@ std::optional<TInfoCliente> TDmWebService::FInfoCliente(const QString& cgccpf) {
 }
 
 std::shared_ptr<TDmWebService> SharedWebService::acquire() {
-  if (!instance_) instance_ = std::make_shared<TDmWebService>(exeDir_);
+  if (!instance_) instance_ = std::make_shared<TDmWebService>();
   return instance_;
 }
 

@@ -1,11 +1,10 @@
 #pragma once
-// The client of the registration service. It reads the service settings
-// from PARALOGIN, binds the older endpoint (IRegistro) and the newer one
-// (IRegistroSacWZQ), and asks the newer one first: only a negative answer
+// The client of the registration service. It binds the older endpoint
+// (IRegistro) and the newer one (IRegistroSacWZQ) from the settings it is
+// given, and asks the newer one first: only a negative answer
 // (false, no record) sends the question on to the older one, while an
 // error of either ends the operation. The customer query asks both and
 // keeps the more recent answer.
-#include "db/firebird_connection.h"
 #include "services/registro_intf.h"
 
 #include <QString>
@@ -28,17 +27,26 @@ class WebServiceError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Where and how the two endpoints are reached: the update engine fills it
+// from PARALOGIN and the maker's values. Passwords are plain here.
+struct ConfiguracaoServicos {
+  QString baseAntiga;  // address of the older endpoint's server
+  QString proxy;       // "host:port"; empty: no proxy
+  bool autenticaProxy = false;
+  QString usuarioProxy, senhaProxy;
+  QString baseNova;  // address of the newer endpoint's server
+  QString usuarioNovo, senhaNovo;
+};
+
 class TDmWebService {
  public:
-  // `exeDir` is where Atualizador.ini may replace the maker's values.
-  explicit TDmWebService(QString exeDir);
+  TDmWebService();
   ~TDmWebService();
   TDmWebService(const TDmWebService&) = delete;
   TDmWebService& operator=(const TDmWebService&) = delete;
 
-  // Reads PARALOGIN anew and replaces both bindings. A missing column
-  // throws WebServiceError with the lookup's text; nothing changes then.
-  void PConfiguraServicos(FbConnection& conexao);
+  // Replaces both bindings.
+  void PConfiguraServicos(const ConfiguracaoServicos& configuracao);
 
   bool FComunica();
   std::optional<TInfoCliente> FNovasAtualizacoes(const QString& cgccpf);
@@ -51,20 +59,17 @@ class TDmWebService {
   // configuration.
   const SoapBinding& HTTPRIO() const { return antigo_->binding(); }
   const SoapBinding* bindingNovo() const { return novo_ ? &novo_->binding() : nullptr; }
-  const QueryResult& qryPesquisa() const { return qryPesquisa_; }
 
   // Longest wait for one HTTP exchange, for bindings made from now on.
   void setTempoLimiteMs(int milliseconds) { tempoLimiteMs_ = milliseconds; }
 
  private:
-  std::shared_ptr<IRegistro> configuraServicoAntigo(const QueryResult& q) const;
-  std::shared_ptr<IRegistroSacWZQ> configuraServicoNovo(FbConnection& conexao, const QueryResult& q) const;
+  std::shared_ptr<IRegistro> configuraServicoAntigo(const ConfiguracaoServicos& c) const;
+  std::shared_ptr<IRegistroSacWZQ> configuraServicoNovo(const ConfiguracaoServicos& c) const;
   template <typename R, typename Op>
   R perguntar(Op operacao);
 
-  QString exeDir_;
   int tempoLimiteMs_ = 120000;
-  QueryResult qryPesquisa_;
   // Shared so that a call in progress keeps its service alive when a
   // nested event reconfigures or destroys this client meanwhile.
   std::shared_ptr<IRegistro> antigo_;
@@ -77,14 +82,12 @@ class TDmWebService {
 // A user that is still inside a call keeps the instance it took alive.
 class SharedWebService {
  public:
-  explicit SharedWebService(QString exeDir) : exeDir_(std::move(exeDir)) {}
 
   std::shared_ptr<TDmWebService> acquire();
   std::shared_ptr<TDmWebService> current() const { return instance_; }
   void release() { instance_.reset(); }
 
  private:
-  QString exeDir_;
   std::shared_ptr<TDmWebService> instance_;
 };
 

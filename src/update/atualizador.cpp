@@ -15,11 +15,13 @@ TfrmAtualizador::TfrmAtualizador(const AppContext& ctx, ConsoleLink* console)
 
 TfrmAtualizador::~TfrmAtualizador() { CnOrvalto.close(); }
 
-bool TfrmAtualizador::FConectaBanco() { return orvalto::FConectaBanco(CnOrvalto, ctx_.exeDir, *ctx_.ui, &dataHoraServidor_); }
+bool TfrmAtualizador::FConectaBanco() {
+  return contexto_.confere(orvalto::FConectaBanco(CnOrvalto, ctx_.exeDir, &dataHoraServidor_));
+}
 
 bool TfrmAtualizador::FConectaBases(bool abrir) { return orvalto::FConectaBases(CnOrvalto, abrir); }
 
-bool TfrmAtualizador::FAtualizaEstrutura() { return orvalto::FAtualizaEstrutura(CnOrvalto, *ctx_.ui); }
+bool TfrmAtualizador::FAtualizaEstrutura() { return contexto_.confere(orvalto::FAtualizaEstrutura(CnOrvalto)); }
 
 QString TfrmAtualizador::FCaminhoVersoes() { return orvalto::FCaminhoVersoes(CnOrvalto); }
 

@@ -2,6 +2,8 @@
 
 #include "base/console_link.h"
 #include "base/handler_guard.h"
+#include "base/interaction.h"
+#include "db/resultado_banco.h"
 
 namespace orvalto {
 
@@ -15,6 +17,12 @@ void ContextoEstagio::balao(const QString& texto) const {
 
 void ContextoEstagio::enviaTerminal(const QString& mensagem) const {
   if (console_) console_->SendMessage(mensagem);
+}
+
+bool mostraResultado(Interaction* ui, const ResultadoBanco& resultado) {
+  if (const auto& aviso = resultado.aviso(); aviso && ui)
+    ui->showMessage(aviso->erro ? MessageIcon::Error : MessageIcon::Warning, aviso->titulo, aviso->texto);
+  return static_cast<bool>(resultado);
 }
 
 }  // namespace orvalto

@@ -12,7 +12,12 @@ namespace orvalto {
 class ConsoleLink;
 class FbConnection;
 class Interaction;
+class ResultadoBanco;
 struct EstadoTerminais;
+
+// Shows the box a database operation answered, if any, through `ui` (may be
+// null); true when the operation worked.
+bool mostraResultado(Interaction* ui, const ResultadoBanco& resultado);
 
 class ContextoEstagio {
  public:
@@ -32,6 +37,9 @@ class ContextoEstagio {
   void balao(const QString& texto) const;
   // A message to the terminal whose update request was accepted last.
   void enviaTerminal(const QString& mensagem) const;
+  // Shows the box a database operation answered, if any; true when it
+  // worked.
+  bool confere(const ResultadoBanco& resultado) const { return mostraResultado(ui(), resultado); }
 
  private:
   AppContext app_;

@@ -9,6 +9,7 @@
 #include "db/sql_helpers.h"
 #include "db/transactions.h"
 #include "services/dm_web_service.h"
+#include "update/configura_servicos.h"
 
 #include <stdexcept>
 
@@ -96,7 +97,7 @@ bool DescobertaVersoes::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
   bool resultado = false;
   const std::shared_ptr<TDmWebService> servico = servicos.acquire();
   try {
-    servico->PConfiguraServicos(contexto_.CnOrvalto());
+    PConfiguraServicos(*servico, contexto_.CnOrvalto(), contexto_.app().exeDir);
     const QueryResult filiais = contexto_.CnOrvalto().query("SELECT CODEMPRESA, CGC FROM FILIAIS ");
     const QueryResult gravada = contexto_.CnOrvalto().query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
     AgendaAReportar agenda{comoData(gravada.value(0, "DT_AGENDAMENTO")), gravada.value(0, "HR_AGENDAMENTO").toString()};

@@ -4,6 +4,7 @@
 #include "services/dm_web_service.h"
 #include "base/run_state.h"
 #include "update/atualizador.h"
+#include "update/configura_servicos.h"
 
 #include <QTimer>
 
@@ -32,7 +33,7 @@ void BuscaNovasVersoes::executa() {
     const std::shared_ptr<TDmWebService> servico = servicos_.acquire();
     try {
       engine.FConectaBases(true);
-      servico->PConfiguraServicos(engine.CnOrvalto);
+      PConfiguraServicos(*servico, engine.CnOrvalto, ctx_.exeDir);
       engine.fBuscaNovaVersaoCliente(servicos_);
       if (FAtualizaAtualizador) FAtualizaAtualizador();
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "support/product_db.h"
+#include "support/shown_result.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,7 @@ TEST_F(ConnectFixture, CaminhoIniWinsOverCaminhoDir) {
   writeCaminhoIni(exeDir.path(), location);
   writeText(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb\r\n");
   QDateTime now;
-  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui, &now));
+  ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path(), &now)));
   EXPECT_TRUE(cn.connected());
   EXPECT_EQ(cn.location(), location);
   EXPECT_EQ(cn.user(), "SYSDBA");
@@ -49,7 +50,7 @@ TEST_F(ConnectFixture, CaminhoIniWinsOverCaminhoDir) {
 
 TEST_F(ConnectFixture, CaminhoDirUsesTheFixedCredentials) {
   writeText(exeDir.filePath("Caminho.Dir"), (location + "\r\nsecond line\r\n").toLocal8Bit());
-  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui));
+  ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(cn.location(), location);
   EXPECT_EQ(cn.user(), "SYSDBA");
   EXPECT_EQ(cn.password(), "quillaroz");
@@ -57,7 +58,7 @@ TEST_F(ConnectFixture, CaminhoDirUsesTheFixedCredentials) {
 
 TEST_F(ConnectFixture, BlankUserAndPasswordAreNotUnscrambledAndFailAsWrongCredentials) {
   writeText(exeDir.filePath("Caminho.ini"), ("[Conexao]\r\nCaminho=" + location + "\r\nUsuario=  \r\n").toLocal8Bit());
-  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(cn.user(), "");
   EXPECT_EQ(cn.password(), "");
   ASSERT_EQ(ui.messages().size(), 1);
@@ -68,7 +69,7 @@ TEST_F(ConnectFixture, BlankUserAndPasswordAreNotUnscrambledAndFailAsWrongCreden
 
 TEST_F(ConnectFixture, WrongLocationIsReportedAndLeavesTheConnectionClosed) {
   writeText(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb");
-  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_FALSE(cn.connected());
   EXPECT_EQ(cn.location(), "localhost:/nowhere/at/all.fdb");
   ASSERT_EQ(ui.messages().size(), 1);
@@ -77,13 +78,13 @@ TEST_F(ConnectFixture, WrongLocationIsReportedAndLeavesTheConnectionClosed) {
 
 TEST_F(ConnectFixture, WithoutFilesTheAliasIsAsked) {
   writeText(exeDir.filePath("Aliases.ini"), ("[orvalto]\r\nPATH=" + location + "\r\nTYPE=INTRBASE\r\n").toLocal8Bit());
-  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui));
+  ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(cn.location(), location);
   EXPECT_EQ(cn.password(), "quillaroz");
 }
 
 TEST_F(ConnectFixture, AMissingAliasIsAWarningNamingNoLocation) {
-  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   ASSERT_EQ(ui.messages().size(), 1);
   EXPECT_EQ(ui.messages()[0].caption, "Alerta");
   EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Warning);
@@ -92,7 +93,7 @@ TEST_F(ConnectFixture, AMissingAliasIsAWarningNamingNoLocation) {
 
 TEST_F(ConnectFixture, AnUnusableAliasNamesTheLocationTried) {
   writeText(exeDir.filePath("Aliases.ini"), "[ORVALTO]\r\nPATH=localhost:/nowhere.fdb\r\n");
-  EXPECT_FALSE(FConectaBanco(cn, exeDir.path(), ui));
+  EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(ui.messages()[0].text, "Erro ao tentar conectar com o banco de dados: localhost:/nowhere.fdb!");
 }
 
@@ -100,7 +101,7 @@ TEST_F(ConnectFixture, OpenAndCloseFollowTheLocation) {
   EXPECT_TRUE(FConectaBases(cn, true));  // no location yet: nothing to open
   EXPECT_FALSE(cn.connected());
   writeCaminhoIni(exeDir.path(), location);
-  ASSERT_TRUE(FConectaBanco(cn, exeDir.path(), ui));
+  ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_TRUE(FConectaBases(cn, false));
   EXPECT_TRUE(FConectaBases(cn, false));
   EXPECT_FALSE(cn.connected());

@@ -1,6 +1,7 @@
 #include "support/scripted_interaction.h"
 #include "db/schema.h"
 #include "support/product_db.h"
+#include "support/shown_result.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +33,7 @@ struct SchemaFixture : ::testing::Test {
 
 TEST_F(SchemaFixture, NewDatabaseGetsSixteenColumnsAndTheInitialRowThenTheSeventeenth) {
   auto db = connectTo(freshDatabase());
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
   EXPECT_EQ(columnsOf(*db, "VERSOESCAB"), kFullVersoesCab.mid(0, 16));
   EXPECT_EQ(columnsOf(*db, "VERSOESITEM"), QStringList({"VERSAOAATUALIZAR", "CODSISTEMA", "CODCLIENTE"}));
   EXPECT_TRUE(db->query("SELECT * FROM VERSOESITEM").isEmpty());
@@ -51,7 +52,7 @@ TEST_F(SchemaFixture, NewDatabaseGetsSixteenColumnsAndTheInitialRowThenTheSevent
                            "DT_ATLZSERVIDOR", "DT_ATLZSINCECFJAVA"})
     EXPECT_TRUE(row.value(0, nulo).isNull()) << nulo;
 
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
   EXPECT_EQ(columnsOf(*db, "VERSOESCAB"), kFullVersoesCab);
   EXPECT_EQ(db->query("SELECT * FROM VERSOESCAB").rows.size(), 1);
   EXPECT_TRUE(ui.messages().isEmpty());
@@ -59,10 +60,10 @@ TEST_F(SchemaFixture, NewDatabaseGetsSixteenColumnsAndTheInitialRowThenTheSevent
 
 TEST_F(SchemaFixture, CurrentDatabaseGetsNoDdl) {
   auto db = connectTo(freshDatabase());
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
   const int cab = formatOf(*db, "VERSOESCAB"), item = formatOf(*db, "VERSOESITEM");
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
   EXPECT_EQ(formatOf(*db, "VERSOESCAB"), cab);
   EXPECT_EQ(formatOf(*db, "VERSOESITEM"), item);
 }
@@ -71,7 +72,7 @@ TEST_F(SchemaFixture, OldTablesGainTheMissingColumnsAndKeepTheirValues) {
   testdb::Options old;
   old.oldVersoesCab = true;
   auto db = connectTo(freshDatabase(old));
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
   EXPECT_EQ(columnsOf(*db, "VERSOESCAB"),
             kFullVersoesCab.mid(0, 11) + QStringList{"DT_ULTIMACONSULTA"} + kFullVersoesCab.mid(11, 5));
   EXPECT_EQ(columnsOf(*db, "VERSOESITEM"), QStringList({"VERSAOAATUALIZAR", "CODSISTEMA", "CODCLIENTE"}));
@@ -103,7 +104,7 @@ TEST_F(SchemaFixture, AUserWithoutAlterRightsGetsTheWarningAndFalse) {
   FbConnection weak;
   weak.setParams(location, "ORVSEMDIREITO", "semdireito");
   weak.open();
-  EXPECT_FALSE(FAtualizaEstrutura(weak, ui));
+  EXPECT_FALSE(mostrado(ui, FAtualizaEstrutura(weak)));
   ASSERT_EQ(ui.messages().size(), 1);
   EXPECT_EQ(ui.messages()[0].caption, "Alerta");
   EXPECT_TRUE(ui.messages()[0].text.startsWith("Ocorreu um erro durante a atualização de estrurura do banco:\r"));
@@ -113,7 +114,7 @@ TEST_F(SchemaFixture, AUserWithoutAlterRightsGetsTheWarningAndFalse) {
 
 TEST_F(SchemaFixture, VersionsFolderIsReadAnewAndEmptyWithoutARow) {
   auto db = connectTo(freshDatabase());
-  ASSERT_TRUE(FAtualizaEstrutura(*db, ui));
+  ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));
   EXPECT_EQ(FCaminhoVersoes(*db), "");
   db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = \"/srv/v/\"");
   EXPECT_EQ(FCaminhoVersoes(*db), "/srv/v/");

@@ -3,6 +3,7 @@
 #include "db/sql_helpers.h"
 #include "db/transactions.h"
 #include "support/product_db.h"
+#include "support/shown_result.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ struct HelpersFixture : ::testing::Test {
     location = freshDatabase();
     ScriptedInteraction ui;
     auto db = connectTo(location);
-    FAtualizaEstrutura(*db, ui);
+    mostrado(ui, FAtualizaEstrutura(*db));
   }
   void SetUp() override {
     db = connectTo(location);
@@ -59,9 +60,9 @@ TEST_F(HelpersFixture, KeysWithQuotesFindTheirRow) {
 }
 
 TEST_F(HelpersFixture, WriterSetsTheColumnAndFailsCleanlyOnADoubleQuote) {
-  ASSERT_TRUE(FAtualizaValorString(*db, ui, "VERSOESCAB", "FAZERBACKUP", "S"));
+  ASSERT_TRUE(mostrado(ui, FAtualizaValorString(*db, "VERSOESCAB", "FAZERBACKUP", "S")));
   EXPECT_EQ(FRetornaValorCampo(*db, "VERSOESCAB", "FAZERBACKUP"), "S");
-  EXPECT_FALSE(FAtualizaValorString(*db, ui, "VERSOESCAB", "FAZERBACKUP", "a\"b"));
+  EXPECT_FALSE(mostrado(ui, FAtualizaValorString(*db, "VERSOESCAB", "FAZERBACKUP", "a\"b")));
   ASSERT_EQ(ui.messages().size(), 1);
   EXPECT_TRUE(ui.messages()[0].text.startsWith("Ocorreu um erro durante a  gravação \"FAtualizaValorString\" :\r"));
   EXPECT_EQ(FRetornaValorCampo(*db, "VERSOESCAB", "FAZERBACKUP"), "S");
@@ -71,7 +72,7 @@ TEST_F(HelpersFixture, WriterSetsTheColumnAndFailsCleanlyOnADoubleQuote) {
 TEST_F(HelpersFixture, WriterCommitsTheCallersOpenTransaction) {
   PIniciaTransacao(*db);
   db->execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES ('003', 'junto')");
-  ASSERT_TRUE(FAtualizaValorString(*db, ui, "VERSOESCAB", "FAZERBACKUP", "N"));
+  ASSERT_TRUE(mostrado(ui, FAtualizaValorString(*db, "VERSOESCAB", "FAZERBACKUP", "N")));
   EXPECT_FALSE(db->inTransaction());
   auto other = connectTo(location);
   EXPECT_EQ(FContaRegistros(*other, "FILIAIS", "*", "CGC", "", "junto"), 1);

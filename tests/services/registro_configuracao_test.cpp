@@ -3,7 +3,7 @@
 // address, proxy, credentials, HTTPS, time limits and re-entrant events.
 #include "registro_fixture.h"
 
-#include "db/scramble.h"
+#include "base/scramble.h"
 #include "https_server.h"
 #include "loopback_proxy.h"
 #include "platform/decimal_separator.h"
@@ -158,7 +158,7 @@ TEST_F(RegistroTest, ConfiguringAgainReadsTheSettingsAgain) {
   auto ws = configured();
   EXPECT_THROW(ws->FComunica(), WebServiceError);
   setParalogin({{"LINKWEBSERVICEWZQ", link}});
-  ws->PConfiguraServicos(*db_);
+  PConfiguraServicos(*ws, *db_, exeDir_.path());
   EXPECT_TRUE(ws->FComunica());
 }
 
@@ -172,7 +172,7 @@ TEST_F(RegistroTest, EveryCallLeavesTheDecimalSeparatorAsItFoundIt) {
   EXPECT_FALSE(ws->FInfoCliente("123").has_value());
   EXPECT_EQ(decimalSeparator(), ',');
   setParalogin({{"LINKWEBSERVICEWZQ", ""}});
-  ws->PConfiguraServicos(*db_);
+  PConfiguraServicos(*ws, *db_, exeDir_.path());
   EXPECT_THROW(ws->FComunica(), WebServiceError);
   EXPECT_EQ(decimalSeparator(), ',') << "an error does not leave it changed either";
   ws.reset();
@@ -198,9 +198,9 @@ TEST_F(RegistroTest, HttpsCertificateErrorsAreIgnored) {
 
 TEST_F(RegistroTest, ASilentServerEndsTheCallAtTheTimeLimit) {
   startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'delayMs': 2500 } } } } }"));
-  TDmWebService ws(exeDir_.path());
+  TDmWebService ws;
   ws.setTempoLimiteMs(500);
-  ws.PConfiguraServicos(*db_);
+  PConfiguraServicos(ws, *db_, exeDir_.path());
   try {
     ws.FComunica();
     ADD_FAILURE() << "answered";
@@ -213,18 +213,18 @@ TEST_F(RegistroTest, ASilentServerEndsTheCallAtTheTimeLimit) {
 // configure a new one; the call in progress finishes on its own bindings.
 TEST_F(RegistroTest, EventsDuringACallMayReleaseAndReconfigureTheSharedClient) {
   startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'delayMs': 1500 } } } } }"));
-  SharedWebService shared(exeDir_.path());
+  SharedWebService shared;
   std::shared_ptr<TDmWebService> ws = shared.acquire();
   EXPECT_EQ(shared.acquire(), ws) << "one instance while the reference holds it";
-  ws->PConfiguraServicos(*db_);
+  PConfiguraServicos(*ws, *db_, exeDir_.path());
   std::shared_ptr<TDmWebService> outro;
   bool nestedAnswer = false;
   QTimer::singleShot(200, [&] {
     shared.release();
     outro = shared.acquire();
-    ws->PConfiguraServicos(*db_);
+    PConfiguraServicos(*ws, *db_, exeDir_.path());
     sim_->setScenario({});
-    outro->PConfiguraServicos(*db_);
+    PConfiguraServicos(*outro, *db_, exeDir_.path());
     nestedAnswer = outro->FComunica();
   });
   EXPECT_TRUE(ws->FComunica());

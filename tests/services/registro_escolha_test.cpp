@@ -3,7 +3,7 @@
 // of the newer.
 #include "registro_fixture.h"
 
-#include "db/scramble.h"
+#include "base/scramble.h"
 
 #include <QJsonArray>
 
@@ -124,7 +124,7 @@ TEST_F(RegistroTest, RefusedCredentialsOfTheNewerEndpointAreAnError) {
   EXPECT_TRUE(sim_->soapCalls("older").isEmpty());
 
   setParalogin({{"SENHAWEBSERVICEWZQ", cifra("segredo", kChaveServico)}});
-  ws->PConfiguraServicos(*db_);
+  PConfiguraServicos(*ws, *db_, exeDir_.path());
   EXPECT_TRUE(ws->FComunica()) << "the stored password is unscrambled with the service key";
   const QJsonArray calls = sim_->soapCalls("newer", "FComunica");
   ASSERT_EQ(calls.size(), 1);

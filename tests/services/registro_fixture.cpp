@@ -48,9 +48,9 @@ void RegistroTest::setParalogin(const QList<QPair<QString, QString>>& values) {
 }
 
 std::unique_ptr<TDmWebService> RegistroTest::configured() {
-  auto ws = std::make_unique<TDmWebService>(exeDir_.path());
+  auto ws = std::make_unique<TDmWebService>();
   ws->setTempoLimiteMs(30000);
-  ws->PConfiguraServicos(*db_);
+  PConfiguraServicos(*ws, *db_, exeDir_.path());
   return ws;
 }
 

@@ -1,6 +1,6 @@
 #include "support/product_db.h"
 
-#include "db/scramble.h"
+#include "base/scramble.h"
 #include "platform/codepage.h"
 
 #include <gtest/gtest.h>

@@ -35,7 +35,7 @@ QJsonObject customers(const QJsonArray& list) { return QJsonObject{{"customers",
 
 struct DiscoveryFixture : ::testing::Test, EngineFixture {
   VendorSim sim;
-  SharedWebService servicos{exeDir.path()};
+  SharedWebService servicos;
 
   void SetUp() override {
     for (const char* name : {"PDV.rar", "RET.rar"}) {

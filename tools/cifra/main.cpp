@@ -1,6 +1,6 @@
 // orvalto-cifra: prints the scrambled form of a text, as Caminho.ini stores
 // user names and passwords; --decifra does the reverse.
-#include "db/scramble.h"
+#include "base/scramble.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "db/scramble.h"
+#include "base/scramble.h"
 
 #include "platform/codepage.h"
 
