@@ -1,7 +1,6 @@
 #include "services/dm_web_service.h"
 
 #include "base/scramble.h"
-#include "platform/decimal_separator.h"
 
 namespace orvalto {
 namespace {
@@ -37,7 +36,6 @@ TDmWebService::TDmWebService()
     : antigo_(std::make_shared<IRegistro>(std::make_shared<SoapBinding>())) {}
 
 TDmWebService::~TDmWebService() {
-  DecimalSeparatorGuard separador;
   antigo_.reset();
   novo_.reset();
 }
@@ -68,11 +66,9 @@ std::shared_ptr<IRegistroSacWZQ> TDmWebService::configuraServicoNovo(const Confi
 }
 
 // The newer endpoint first; the older one only when the newer answered
-// negatively or is not bound. The separator is set back on every path, an
-// error's included.
+// negatively or is not bound.
 template <typename R, typename Op>
 R TDmWebService::perguntar(Op operacao) {
-  DecimalSeparatorGuard separador;
   const std::shared_ptr<IRegistroSacWZQ> novo = novo_;
   const std::shared_ptr<IRegistro> antigo = antigo_;
   try {
@@ -109,7 +105,6 @@ std::optional<TParamAtualizador> TDmWebService::FParametrosAtualizacao() {
 // Both endpoints are asked; the later DataUltimaConsulta wins and a tie
 // goes to the newer endpoint.
 std::optional<TInfoCliente> TDmWebService::FInfoCliente(const QString& cgccpf) {
-  DecimalSeparatorGuard separador;
   const std::shared_ptr<IRegistroSacWZQ> novo = novo_;
   const std::shared_ptr<IRegistro> antigo = antigo_;
   try {

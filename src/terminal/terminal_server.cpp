@@ -69,29 +69,10 @@ void TerminalServer::aceita(QTcpSocket* socket) {
 }
 
 void TerminalServer::ServerClientRead(QTcpSocket* socket) {
-  ++emLeitura_[socket];
   protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), [&] {
     const QByteArray lido = limitaLeitura(socket->readAll());
     if (!lido.isEmpty()) atende(socket, enderecoDe(socket), fromCp1252(lido));
   });
-  if (--emLeitura_[socket] > 0) return;
-  emLeitura_.remove(socket);
-  // Closed while a search pumped events in here: what it still had to say
-  // has nobody to answer to.
-  if (fechadasEmLeitura_.removeAll(socket) > 0) {
-    socket->deleteLater();
-    return;
-  }
-  // Data that arrived while a search pumped events inside this handler
-  // raises no readyRead of its own: serve it as the next read.
-  const QPointer<QTcpSocket> guarda(socket);
-  if (socket->bytesAvailable() > 0)
-    QMetaObject::invokeMethod(
-        this,
-        [this, guarda] {
-          if (guarda && aberta(guarda) && guarda->bytesAvailable() > 0) ServerClientRead(guarda);
-        },
-        Qt::QueuedConnection);
 }
 
 void TerminalServer::atende(QTcpSocket* socket, const QString& endereco, const QString& requisicao) {
@@ -102,7 +83,9 @@ void TerminalServer::atende(QTcpSocket* socket, const QString& endereco, const Q
   } else if (tag == QLatin1String(kTagStatus)) {
     SendMessage(respostaStatus(estado_.EmAtualizacao, estado_.EmDownload), endereco);
   } else if (tag == QLatin1String(kTagBuscar)) {
-    if (aoBuscar) aoBuscar();
+    // The search is long and pumps events: it runs right after this
+    // handler, never inside it.
+    QMetaObject::invokeMethod(this, &TerminalServer::iniciaBusca, Qt::QueuedConnection);
   } else if (tag == QLatin1String(kTagAtualizar)) {
     pedeAtualizacao(socket, endereco);
   }
@@ -116,6 +99,10 @@ void TerminalServer::pedeAtualizacao(QTcpSocket* socket, const QString& endereco
   estado_.IPSolicitante = endereco;
   atualizacaoPendente_ = true;
   QMetaObject::invokeMethod(this, &TerminalServer::iniciaAtualizacao, Qt::QueuedConnection);
+}
+
+void TerminalServer::iniciaBusca() {
+  if (aoBuscar) protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), aoBuscar);
 }
 
 void TerminalServer::iniciaAtualizacao() {
@@ -132,19 +119,7 @@ void TerminalServer::ServerClientError(QTcpSocket*, QAbstractSocket::SocketError
 
 void TerminalServer::desliga(QTcpSocket* socket) {
   conexoes_.removeIf([socket](const Conexao& c) { return c.socket == socket || !c.socket; });
-  // A deletion posted from a nested event loop runs inside that loop, that
-  // is before the socket's own read handler below it has returned.
-  if (emLeitura_.contains(socket)) {
-    if (!fechadasEmLeitura_.contains(socket)) fechadasEmLeitura_.append(socket);
-    return;
-  }
   socket->deleteLater();
-}
-
-bool TerminalServer::aberta(QTcpSocket* socket) const {
-  for (const Conexao& c : conexoes_)
-    if (c.socket == socket) return true;
-  return false;
 }
 
 QString TerminalServer::enderecoDe(QTcpSocket* socket) const {

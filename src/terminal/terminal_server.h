@@ -6,7 +6,6 @@
 #include "base/run_state.h"
 
 #include <QAbstractSocket>
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -39,7 +38,8 @@ class TerminalServer : public QObject {
 
   const DadosEmpresa& empresa() const { return empresa_; }
 
-  // "[BUSCAR]": runs inside the read that brought it, whatever the state.
+  // "[BUSCAR]": runs right after the read handler that brought it returns,
+  // whatever the state.
   std::function<void()> aoBuscar;
   // An accepted "[ATUALIZAR]": runs right after the read handler returns,
   // on the same thread, so that its messages reach a requester that is
@@ -59,9 +59,9 @@ class TerminalServer : public QObject {
   void aceita(QTcpSocket* socket);
   void atende(QTcpSocket* socket, const QString& endereco, const QString& requisicao);
   void pedeAtualizacao(QTcpSocket* socket, const QString& endereco);
+  void iniciaBusca();
   void iniciaAtualizacao();
   void desliga(QTcpSocket* socket);
-  bool aberta(QTcpSocket* socket) const;
   QString enderecoDe(QTcpSocket* socket) const;
   void enviaNaConexao(QTcpSocket* socket, const QString& mensagem);
 
@@ -73,11 +73,6 @@ class TerminalServer : public QObject {
   // An accepted "[ATUALIZAR]" whose run has not started yet: a second one
   // in the meantime is refused like one during the run.
   bool atualizacaoPendente_ = false;
-  // Read handlers on the stack, per socket (a search pumps events inside
-  // one): Qt still uses the socket when its handler returns, so one that
-  // closes meanwhile is deleted only then.
-  QHash<QTcpSocket*, int> emLeitura_;
-  QList<QTcpSocket*> fechadasEmLeitura_;
 };
 
 }  // namespace orvalto

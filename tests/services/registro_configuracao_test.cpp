@@ -6,7 +6,6 @@
 #include "base/scramble.h"
 #include "https_server.h"
 #include "loopback_proxy.h"
-#include "platform/decimal_separator.h"
 #include "services/fornecedor.h"
 
 #include <QCoreApplication>
@@ -160,24 +159,6 @@ TEST_F(RegistroTest, ConfiguringAgainReadsTheSettingsAgain) {
   setParalogin({{"LINKWEBSERVICEWZQ", link}});
   PConfiguraServicos(*ws, *db_, exeDir_.path());
   EXPECT_TRUE(ws->FComunica());
-}
-
-TEST_F(RegistroTest, EveryCallLeavesTheDecimalSeparatorAsItFoundIt) {
-  const QChar original = decimalSeparator();
-  startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } } } }"));
-  auto ws = configured();
-  setDecimalSeparator(',');
-  EXPECT_TRUE(ws->FComunica());
-  EXPECT_EQ(decimalSeparator(), ',');
-  EXPECT_FALSE(ws->FInfoCliente("123").has_value());
-  EXPECT_EQ(decimalSeparator(), ',');
-  setParalogin({{"LINKWEBSERVICEWZQ", ""}});
-  PConfiguraServicos(*ws, *db_, exeDir_.path());
-  EXPECT_THROW(ws->FComunica(), WebServiceError);
-  EXPECT_EQ(decimalSeparator(), ',') << "an error does not leave it changed either";
-  ws.reset();
-  EXPECT_EQ(decimalSeparator(), ',');
-  setDecimalSeparator(original);
 }
 
 TEST_F(RegistroTest, HttpsCertificateErrorsAreIgnored) {
