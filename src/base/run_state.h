@@ -5,11 +5,21 @@
 
 namespace orvalto {
 
+// The identification the last "[CONFIGCLI]" gave; the failure mails of the
+// update run carry it.
+struct DadosEmpresa {
+  QString CodEmpresa;
+  QString RazaoEmpresa;
+  QString NomeEmpresa;
+  QString CnpjEmpresa;
+};
+
 struct EstadoTerminais {
   bool EmAtualizacao = false;  // an update run is in progress
   bool EmDownload = false;     // a package transfer is in progress
   QString IPSolicitante;       // the terminal whose "[ATUALIZAR]" was accepted last; never cleared
   QString ComandoRecebido;     // tag of the last request
+  DadosEmpresa Empresa;        // empty until a terminal identifies its company
 };
 
 }  // namespace orvalto

@@ -2,6 +2,8 @@
 // The bracketed text protocol the workstations speak: how a request's tag
 // is cut out, how the company identification is read and what the status
 // reply says. Pure text functions; the socket side is TerminalServer.
+#include "base/run_state.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,15 +23,6 @@ inline constexpr const char* kMensagemEmAtualizacao = "[ERRO]:0";
 // One read is one request; a peer that sends more at once gets only the
 // first part handled, so that nobody can make the server hold megabytes.
 inline constexpr qsizetype kLimiteLeitura = 64 * 1024;
-
-// The identification the last "[CONFIGCLI]" gave; the failure mails of the
-// update run carry it.
-struct DadosEmpresa {
-  QString CodEmpresa;
-  QString RazaoEmpresa;
-  QString NomeEmpresa;
-  QString CnpjEmpresa;
-};
 
 // The tag of a request, cut the way the terminals have always been served:
 // from the first "[" (the start when there is none), as many characters as

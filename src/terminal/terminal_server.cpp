@@ -79,7 +79,7 @@ void TerminalServer::atende(QTcpSocket* socket, const QString& endereco, const Q
   const QString tag = extraiTag(requisicao);
   estado_.ComandoRecebido = tag;
   if (tag == QLatin1String(kTagConfigCli)) {
-    empresa_ = leConfigCli(requisicao);
+    estado_.Empresa = leConfigCli(requisicao);
   } else if (tag == QLatin1String(kTagStatus)) {
     SendMessage(respostaStatus(estado_.EmAtualizacao, estado_.EmDownload), endereco);
   } else if (tag == QLatin1String(kTagBuscar)) {

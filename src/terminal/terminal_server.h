@@ -36,7 +36,7 @@ class TerminalServer : public QObject {
   // logged.
   void SendMessage(const QString& mensagem, const QString& endereco = QString());
 
-  const DadosEmpresa& empresa() const { return empresa_; }
+  const DadosEmpresa& empresa() const { return estado_.Empresa; }
 
   // "[BUSCAR]": runs right after the read handler that brought it returns,
   // whatever the state.
@@ -69,7 +69,6 @@ class TerminalServer : public QObject {
   AppContext ctx_;
   QTcpServer server_;
   QList<Conexao> conexoes_;
-  DadosEmpresa empresa_;
   // An accepted "[ATUALIZAR]" whose run has not started yet: a second one
   // in the meantime is refused like one during the run.
   bool atualizacaoPendente_ = false;
