@@ -1,0 +1,30 @@
+#pragma once
+// The mails of a failed automatic update: which stage failed decides the
+// subject and the opening text; the client is the one the last
+// "[CONFIGCLI]" identified. Always to the maker's support mailbox.
+#include "base/run_state.h"
+
+#include <QString>
+
+namespace orvalto {
+
+class TFEnviaEmail;
+
+// Named after the terminal message each one follows ("[ERRO]:1|" ...).
+enum class FalhaAtualizacao {
+  Pastas = 1,       // backup or versions folder not set or missing
+  Download = 2,     // the second download pass failed
+  Base = 4,         // the structure update failed
+  Executaveis = 5,  // the executables could not be replaced (backup restored)
+};
+
+QString assuntoEmailFalha(FalhaAtualizacao falha);
+// The opening text, then "Razão Filial:Cod-Nome CNPJ: Cnpj".
+QString textoEmailFalha(FalhaAtualizacao falha, const DadosEmpresa& empresa);
+
+// Sends the mail of `falha` to EmailSuporte of Atualizador.ini (or the
+// built-in mailbox). Returns what TFEnviaEmail::FEnviarMensagem returns
+// and throws what it throws (an unreachable server).
+bool EnviaEmailFalha(TFEnviaEmail& email, FalhaAtualizacao falha, const DadosEmpresa& empresa);
+
+}  // namespace orvalto
