@@ -20,8 +20,12 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       ctx_(ctx),
       server_(*this, ctx),
       servicos_(),
-      busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this) {
+      busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
+      agendador_(ctx, {}),
+      email_(ctx) {
   server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
+  acessoPeloMotor(agendador_.dependencias(), [this]() -> TfrmAtualizador& { return garanteAtualizador(); });
+  TmAgendamentoTimer = [this] { agendador_.TmAgendamentoTimer(); };
   // The server belongs to the window from its first moment; its events are
   // handled once the event loop runs, after the rest of the creation.
   iniciaServidor(porta);

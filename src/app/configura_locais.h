@@ -9,6 +9,8 @@
 #include "terminal/terminal_server.h"
 #include "base/run_state.h"
 #include "base/console_link.h"
+#include "notify/envia_email.h"
+#include "terminal/agendador_atualizacao.h"
 #include "update/new_version_search.h"
 
 #include <QObject>
@@ -53,9 +55,16 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // The one-minute timer of the scheduler, enabled at creation. The update
   // run stops it for its duration.
   QTimer& TmAgendamento() { return tmAgendamento_; }
-  // What each tick does; set by the scheduler. Runs inside the handler
+  // What each tick does: the scheduler's tick. Runs inside the handler
   // boundary.
   std::function<void()> TmAgendamentoTimer;
+  // The scheduler; the update run and the daily version report are
+  // connected to its dependencies (atualiza, relataVersao) by whoever
+  // provides them. Without a run a due schedule waits.
+  AgendadorAtualizacao& Agendador() { return agendador_; }
+
+  // The failure mail's sender, one for the whole program.
+  TFEnviaEmail& FEnviaEmail() { return email_; }
 
   // The shared update engine, created at creation and kept to the end.
   TfrmAtualizador* frmAtualizador() { return frmAtualizador_.get(); }
@@ -101,6 +110,8 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   std::unique_ptr<TfrmAtualizador> frmAtualizador_;
   SharedWebService servicos_;
   BuscaNovasVersoes busca_;
+  AgendadorAtualizacao agendador_;
+  TFEnviaEmail email_;
   bool destruido_ = false;
 };
 
