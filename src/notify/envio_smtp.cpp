@@ -122,6 +122,9 @@ QString novoMessageId(const QString& endereco) {
 }
 
 ResultadoSmtp enviaSmtp(const MensagemSmtp& m, const PrazosSmtp& prazos) {
+  // Declared before the handle: its clean-up may still report to them.
+  Conversa conversa;
+  char erro[CURL_ERROR_SIZE] = {};
   Curl curl(curl_easy_init());
   if (!curl) return {ResultadoSmtp::Estado::SemConexao, QStringLiteral("libcurl não pôde ser iniciada")};
   CURL* c = curl.get();
@@ -132,13 +135,13 @@ ResultadoSmtp enviaSmtp(const MensagemSmtp& m, const PrazosSmtp& prazos) {
   acrescenta(para, '<' + umaLinha(m.destinatario) + '>');
   const Lista linhas = cabecalhos(m);
   const Mime mime = corpo(c, m.html);
-  Conversa conversa;
-  char erro[CURL_ERROR_SIZE] = {};
 
   curl_easy_setopt(c, CURLOPT_URL, url.constData());
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // a worker thread: no SIGALRM for time-outs
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, static_cast<long>(prazos.conexaoSegundos));
   curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(prazos.totalSegundos));
+  // QUIT inside the bounded transfer, not later in the handle's clean-up.
+  curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
   curl_easy_setopt(c, CURLOPT_USERNAME, usuario.constData());
   curl_easy_setopt(c, CURLOPT_PASSWORD, senha.constData());
   curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
