@@ -34,60 +34,44 @@ QJsonObject cenarioSmtp() {
                                           {"rejectRecipients", QJsonArray{"ninguem@fabricante.test"}}}}};
 }
 
-// A mail as the reader sees it: its headers and its parts.
+// A mail as the reader sees it: its headers (names in lower case) and its
+// parts' types and decoded texts.
 struct Mail {
-  QMap<QString, QString> cabecalhos;  // names in lower case
-  struct Parte {
-    QString tipo;
-    QString texto;  // decoded
-  };
-  QList<Parte> partes;
+  QMap<QString, QString> cabecalhos;
+  QList<std::pair<QString, QString>> partes;
 };
 
-QByteArray decodificaQuotedPrintable(const QByteArray& qp) {
-  QByteArray saida;
-  for (qsizetype i = 0; i < qp.size(); ++i) {
-    if (qp[i] != '=') {
-      saida += qp[i];
-    } else if (qp.mid(i + 1, 2) == "\r\n") {
-      i += 2;  // soft line break
-    } else {
-      saida += static_cast<char>(qp.mid(i + 1, 2).toInt(nullptr, 16));
-      i += 2;
-    }
-  }
-  return saida;
-}
-
-QMap<QString, QString> leCabecalhos(const QByteArray& bloco) {
+QMap<QString, QString> leCabecalhos(const QString& bloco) {
   QMap<QString, QString> c;
-  for (const QByteArray& linha : bloco.split('\n')) {
-    const qsizetype dois = linha.indexOf(':');
-    if (dois > 0) c[QString::fromLatin1(linha.left(dois)).toLower()] = QString::fromUtf8(linha.mid(dois + 1).trimmed());
-  }
+  for (const QString& linha : bloco.split("\r\n"))
+    if (linha.indexOf(':') > 0) c[linha.section(':', 0, 0).toLower()] = linha.section(':', 1).trimmed();
   return c;
 }
 
-Mail leMail(const QByteArray& dados) {
+QString decodificaQuotedPrintable(QString qp) {
+  qp.remove("=\r\n");  // soft line breaks
+  QByteArray saida;
+  for (qsizetype i = 0; i < qp.size(); ++i) {
+    if (qp[i] != '=') {
+      saida += qp[i].toLatin1();
+      continue;
+    }
+    saida += static_cast<char>(qp.mid(i + 1, 2).toInt(nullptr, 16));
+    i += 2;
+  }
+  return QString::fromUtf8(saida);
+}
+
+Mail leMail(const QString& dados) {
   Mail m;
-  const qsizetype fim = dados.indexOf("\r\n\r\n");
-  m.cabecalhos = leCabecalhos(dados.left(fim));
-  const QRegularExpression limite("boundary=\"?([^\";]+)\"?");
-  const QString separador = "--" + limite.match(m.cabecalhos.value("content-type")).captured(1);
-  const QByteArray corpo = dados.mid(fim + 4);
-  qsizetype pos = corpo.indexOf(separador.toUtf8());
-  while (pos >= 0) {
-    const qsizetype inicio = pos + separador.size();
-    if (corpo.mid(inicio, 2) == "--") break;
-    const qsizetype proximo = corpo.indexOf(separador.toUtf8(), inicio);
-    const QByteArray parte = corpo.mid(inicio + 2, proximo - inicio - 2);
-    const qsizetype corte = parte.indexOf("\r\n\r\n");
-    const QMap<QString, QString> c = leCabecalhos(parte.left(corte));
-    QByteArray conteudo = parte.mid(corte + 4);
-    if (conteudo.endsWith("\r\n")) conteudo.chop(2);
-    if (c.value("content-transfer-encoding") == "quoted-printable") conteudo = decodificaQuotedPrintable(conteudo);
-    m.partes.append({c.value("content-type"), QString::fromUtf8(conteudo)});
-    pos = proximo;
+  m.cabecalhos = leCabecalhos(dados.section("\r\n\r\n", 0, 0));
+  const QString limite = m.cabecalhos.value("content-type").section("boundary=", 1).remove('"');
+  const QStringList blocos = dados.section("\r\n\r\n", 1).split("--" + limite);
+  for (const QString& bloco : blocos.mid(1, blocos.size() - 2)) {  // between preamble and closing "--"
+    const QMap<QString, QString> c = leCabecalhos(bloco.section("\r\n\r\n", 0, 0));
+    QString texto = bloco.section("\r\n\r\n", 1).chopped(2);
+    if (c.value("content-transfer-encoding") == "quoted-printable") texto = decodificaQuotedPrintable(texto);
+    m.partes.append({c.value("content-type"), texto});
   }
   return m;
 }
@@ -140,8 +124,8 @@ TEST_F(EmailFalha, EachMailCarriesItsOwnSubjectAndEscapedTextInTwoAlternativePar
     EXPECT_EQ(entrada["from"].toString(), kConta);
     EXPECT_EQ(entrada["to"].toArray(), QJsonArray{kSuporte});
   }
-  const Mail primeiro = leMail(mails[0]["data"].toString().toUtf8());
-  const Mail segundo = leMail(mails[1]["data"].toString().toUtf8());
+  const Mail primeiro = leMail(mails[0]["data"].toString());
+  const Mail segundo = leMail(mails[1]["data"].toString());
 
   EXPECT_EQ(decodificaAssunto(primeiro.cabecalhos.value("subject")), QString::fromUtf8("Erro Backup Automático"));
   EXPECT_EQ(decodificaAssunto(segundo.cabecalhos.value("subject")), QString::fromUtf8("Erro Atualização Automática"));
@@ -157,20 +141,20 @@ TEST_F(EmailFalha, EachMailCarriesItsOwnSubjectAndEscapedTextInTwoAlternativePar
 
   for (const Mail* m : {&primeiro, &segundo}) {
     ASSERT_EQ(m->partes.size(), 2);
-    EXPECT_TRUE(m->partes[0].tipo.startsWith("text/plain"));
-    EXPECT_EQ(m->partes[0].texto, "");
-    EXPECT_TRUE(m->partes[1].tipo.startsWith("text/html"));
-    EXPECT_TRUE(m->partes[1].texto.contains("<b>Backup Banco de Dados</b>"));
-    EXPECT_TRUE(m->partes[1].texto.contains(QString::fromUtf8("ESSE E-MAIL É GERADO AUTOMATICAMENTE!")));
-    EXPECT_TRUE(m->partes[1].texto.contains("src=\"http://127.0.0.1/logo.png?a=1&amp;b=2\""));
+    EXPECT_TRUE(m->partes[0].first.startsWith("text/plain"));
+    EXPECT_EQ(m->partes[0].second, "");
+    EXPECT_TRUE(m->partes[1].first.startsWith("text/html"));
+    EXPECT_TRUE(m->partes[1].second.contains("<b>Backup Banco de Dados</b>"));
+    EXPECT_TRUE(m->partes[1].second.contains(QString::fromUtf8("ESSE E-MAIL É GERADO AUTOMATICAMENTE!")));
+    EXPECT_TRUE(m->partes[1].second.contains("src=\"http://127.0.0.1/logo.png?a=1&amp;b=2\""));
   }
-  EXPECT_TRUE(primeiro.partes[1].texto.contains(
+  EXPECT_TRUE(primeiro.partes[1].second.contains(
       QString::fromUtf8("<b>Houve um erro ao atualizar executáveis do servidor na realização da atualização "
                         "automática! . Cliente: &lt;Loja &amp; Cia&gt; Filial:7-Centro CNPJ: 99</b>")));
-  EXPECT_TRUE(segundo.partes[1].texto.contains(QString::fromUtf8(
+  EXPECT_TRUE(segundo.partes[1].second.contains(QString::fromUtf8(
       "<b>Não foi possível realizar a atualização automática! Configurações de pastas para armazenamento de "
       "backups não informadas corretamente. Cliente:  Filial:- CNPJ: </b>")));
-  EXPECT_FALSE(segundo.partes[1].texto.contains("Loja"));
+  EXPECT_FALSE(segundo.partes[1].second.contains("Loja"));
   EXPECT_TRUE(ui.shown().isEmpty());
 }
 
