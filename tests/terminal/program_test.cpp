@@ -32,11 +32,12 @@ quint16 portaLivre() {
   return s.serverPort();
 }
 
-// A copy of the program under a name of its own (copies run by other tests
-// must not count as "already open"), with its Caminho.ini.
+// A copy of the program under a name of its own (copies run by other tests,
+// or by this test in another test program on the machine, must not count as
+// "already open"), with its Caminho.ini.
 class Programa {
  public:
-  explicit Programa(const QString& nome) : exe_(dir_.filePath(nome)) {
+  explicit Programa(const QString& nome) : exe_(dir_.filePath(QString("%1-%2").arg(nome).arg(::getpid()))) {
     ensureQtApp();
     playGuardian();
     if (!QFile::copy(QDir(ORVALTO_BIN_DIR).filePath("orvalto-atualizador"), exe_))
