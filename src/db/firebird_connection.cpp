@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace orvalto {
@@ -103,8 +104,13 @@ Handle<IMetadataBuilder> inputBuilder(IStatement* stmt, const SqlParams& params,
     builder->setSubType(st, i, 0);
     // The builder keeps the declared length; every type must say its own.
     if (type == SQL_VARYING) {
+      // The text's length travels in two bytes: a longer one would arrive cut
+      // to what wrapped around, and be stored as if nothing happened.
+      const qsizetype bytes = toCp1252(v.toString()).size();
+      if (bytes > std::numeric_limits<unsigned short>::max())
+        throw DbError(QStringLiteral("Parameter %1 is too long: %2 bytes of text").arg(i + 1).arg(bytes).toStdString());
       builder->setCharSet(st, i, 0);
-      builder->setLength(st, i, unsigned(std::max<qsizetype>(1, toCp1252(v.toString()).size())));
+      builder->setLength(st, i, unsigned(std::max<qsizetype>(1, bytes)));
     } else {
       builder->setLength(st, i, type == SQL_TIMESTAMP ? sizeof(ISC_TIMESTAMP) : 8);
     }

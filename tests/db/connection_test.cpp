@@ -169,6 +169,8 @@ TEST_F(ConnectFixture, FailedStatementsLeaveNothingOpenOnTheServer) {
   EXPECT_THROW(db->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = ?", {1, 2}), DbError);  // parameters
   EXPECT_THROW(db->query("SELECT CAST(X AS INTEGER) AS N FROM (SELECT 'a' AS X FROM RDB$DATABASE)"), DbError);
   EXPECT_THROW(db->execute("INSERT INTO FILIAIS (CODEMPRESA) VALUES (?)", {QString(500, 'x')}), DbError);
+  // Too long for a parameter: refused, never sent cut short.
+  EXPECT_THROW(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {QString(70000, 'x')}), DbError);
   db->startTransaction();
   EXPECT_THROW(db->query("SELECT CAST(X AS INTEGER) AS N FROM (SELECT 'a' AS X FROM RDB$DATABASE)"), DbError);
   EXPECT_TRUE(db->inTransaction());  // a failed statement leaves the caller's transaction to the caller
