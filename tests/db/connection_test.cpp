@@ -154,3 +154,30 @@ TEST_F(ConnectFixture, ParametersOfEveryKindLandInTheirColumns) {
   EXPECT_TRUE(r.value(1, "I").isNull());
   db->execute("DROP TABLE TIPOS");
 }
+
+TEST_F(ConnectFixture, FailedStatementsLeaveNothingOpenOnTheServer) {
+  auto db = connectTo(location);
+  const auto openOnServer = [&] {
+    // The count runs in a statement and transaction of its own: one each.
+    const QueryResult r = db->query(
+        "SELECT (SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION) AS S, "
+        "(SELECT COUNT(*) FROM MON$TRANSACTIONS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION) AS T "
+        "FROM RDB$DATABASE");
+    return std::make_pair(r.value(0, "S").toInt(), r.value(0, "T").toInt());
+  };
+  const auto before = openOnServer();
+  EXPECT_THROW(db->query("SELECT NOTHING FROM NOWHERE"), DbError);                       // prepare
+  EXPECT_THROW(db->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = ?", {1, 2}), DbError);  // parameters
+  EXPECT_THROW(db->query("SELECT CAST(X AS INTEGER) AS N FROM (SELECT 'a' AS X FROM RDB$DATABASE)"), DbError);
+  EXPECT_THROW(db->execute("INSERT INTO FILIAIS (CODEMPRESA) VALUES (?)", {QString(500, 'x')}), DbError);
+  // Too long for a parameter: refused, never sent cut short.
+  EXPECT_THROW(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {QString(70000, 'x')}), DbError);
+  db->startTransaction();
+  EXPECT_THROW(db->query("SELECT CAST(X AS INTEGER) AS N FROM (SELECT 'a' AS X FROM RDB$DATABASE)"), DbError);
+  EXPECT_TRUE(db->inTransaction());  // a failed statement leaves the caller's transaction to the caller
+  db->rollback();
+  // Text blobs come back whole, through the same reading path.
+  const QString longText = QString(20000, 'b') + QString::fromUtf8("ção");
+  EXPECT_EQ(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {longText}).value(0, "B"), longText);
+  EXPECT_EQ(openOnServer(), before);
+}

@@ -1,13 +1,13 @@
 // The built program started as an installation starts it.
 #include "support/installation.h"
 #include "support/product_db.h"
+#include "support/terminal_connect.h"
 
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QFile>
 
 #include <unistd.h>
@@ -27,6 +27,13 @@ QProcessEnvironment guardian(const QString& name) {
   return env;
 }
 
+// The program checks for the guardian every half second and sleeps between
+// checks: a half-second sleep begun shows it is past its one-second pause
+// and its count of copies, waiting for the guardian.
+bool waitsForTheGuardian(const Installation& inst, int checks = 1) {
+  return waitUntil([&] { return inst.sleepsBegun(500) >= checks; }, 15s);
+}
+
 bool tableExists(const QString& location, const QString& table) {
   auto db = connectTo(location);
   return !db->query("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ?", {table}).isEmpty();
@@ -40,7 +47,7 @@ TEST(ProgramStart, ASecondCopyInAnotherFolderAndLetterCaseRefusesAndTouchesNothi
   Installation second(name.toUpper());
   // The first copy waits for a guardian that never comes: it holds its name.
   first.start({"--headless"}, guardian(uniqueName("never-guardian")));
-  QThread::msleep(1500);  // past its own one-second pause and count
+  ASSERT_TRUE(waitsForTheGuardian(first)) << first.stop().toStdString();
   QProcess& refused = second.start();
   ASSERT_TRUE(refused.waitForFinished(15000));
   EXPECT_EQ(refused.exitStatus(), QProcess::NormalExit);
@@ -57,7 +64,8 @@ TEST(ProgramStart, WaitsForTheGuardianAndTouchesNothingMeanwhile) {
   writeCaminhoIni(inst.folder(), location);
   const QString guard = uniqueName("fakeguard");
   inst.start({"--headless"}, guardian(guard));
-  QThread::msleep(2500);
+  // Found absent twice, and nothing done about it.
+  ASSERT_TRUE(waitsForTheGuardian(inst, 2)) << inst.stop().toStdString();
   EXPECT_FALSE(tableExists(location, "VERSOESCAB"));
   EXPECT_EQ(inst.files(), QStringList({"Caminho.ini", inst.exeName()}));
 
@@ -104,7 +112,7 @@ TEST(ProgramStart, ANewerCopyInTheVersionsFolderBecomesTheRunningFile) {
 TEST(ProgramStart, AStopRequestEndsTheGuardianWaitCleanly) {
   Installation inst(uniqueName("orvtest-parada"));
   QProcess& program = inst.start({"--headless"}, guardian(uniqueName("never-guardian")));
-  QThread::msleep(1500);
+  ASSERT_TRUE(waitsForTheGuardian(inst)) << inst.stop().toStdString();
   program.terminate();
   ASSERT_TRUE(program.waitForFinished(5000));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
@@ -136,7 +144,9 @@ TEST(ProgramStart, AFirstStartLeavesTheFullTablesAndTheInitialRowAndALaterOneNoD
   };
   const int before = format();
   inst.start({"--headless"}, guardian("fbguard"));
-  QThread::msleep(3000);
+  // Terminals are served once start-up and the tray window, each with its
+  // look at the tables, are done.
+  EXPECT_TRUE(answersIdleStatus(inst.port(), 20000)) << inst.stop().toStdString();
   EXPECT_EQ(inst.process().state(), QProcess::Running);
   inst.stop();
   EXPECT_EQ(format(), before);

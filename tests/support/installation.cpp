@@ -45,10 +45,23 @@ QStringList Installation::files() const {
   return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+QString Installation::sleepNotes() const { return probeDir_.filePath("sleeps"); }
+
+int Installation::sleepsBegun(int ms) const {
+  QFile notes(sleepNotes());
+  if (!notes.open(QIODevice::ReadOnly)) return 0;
+  return static_cast<int>(notes.readAll().split('\n').count(QByteArray::number(ms)));
+}
+
 QProcess& Installation::start(const QStringList& args, const QProcessEnvironment& extra) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY");
   env.remove("QT_QPA_PLATFORM");
+  QFile::remove(sleepNotes());
+  const QString probe = builtProgram("liborvalto_sleep_probe.so");
+  if (!QFile::exists(probe)) throw std::runtime_error("the sleep probe is not built");
+  env.insert("LD_PRELOAD", probe);
+  env.insert("ORVALTO_SLEEP_PROBE", sleepNotes());
   env.insert(extra);
   process_.setProcessEnvironment(env);
   process_.setWorkingDirectory(dir_.path());
@@ -62,6 +75,7 @@ QProcess& Installation::start(const QStringList& args, const QProcessEnvironment
   // Never the product's own port: other tests and a real service use it.
   QStringList arguments = args;
   if (!arguments.contains("--port")) arguments << "--port" << QString::number(freePort());
+  port_ = static_cast<quint16>(arguments.value(arguments.indexOf("--port") + 1).toUInt());
   process_.start(exePath(), arguments);
   if (!process_.waitForStarted(10000)) throw std::runtime_error("the program did not start");
   return process_;

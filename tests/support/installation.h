@@ -27,13 +27,23 @@ class Installation {
   // given); extra variables are added to the environment.
   QProcess& start(const QStringList& args = {"--headless"}, const QProcessEnvironment& extra = {});
   QProcess& process() { return process_; }
+  // The terminal port the program was started on.
+  quint16 port() const { return port_; }
+  // How many sleeps of `ms` milliseconds the program has begun since it was
+  // started: a wait that polls, and prints nothing, shows this way. The
+  // program runs with the sleep probe (tools/sleep-probe) preloaded.
+  int sleepsBegun(int ms) const;
   // Ends the program (SIGTERM, then SIGKILL) and returns its standard error.
   QString stop();
 
  private:
+  QString sleepNotes() const;
+
   QTemporaryDir dir_;
   QString exeName_;
   QProcess process_;
+  quint16 port_ = 0;
+  QTemporaryDir probeDir_;  // not in the installation: its files are checked
 };
 
 // A TCP port nobody listens on right now.

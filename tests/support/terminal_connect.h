@@ -15,4 +15,15 @@ inline std::unique_ptr<terminal::TerminalClient> connectTerminal(quint16 port, c
   return client;
 }
 
+// Polls until a terminal on `port` gets the idle status back: the program
+// has finished starting and its event loop serves the terminals.
+inline bool answersIdleStatus(quint16 port, int ms) {
+  return terminal::aguarda([&] {
+    auto t = connectTerminal(port);
+    if (!t) return false;
+    t->envia("[STATUS]");
+    return t->aguardaRecebido("[STATUS]:0|", 2000);
+  }, ms);
+}
+
 }  // namespace orvalto::test

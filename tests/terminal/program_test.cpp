@@ -21,7 +21,6 @@
 
 using namespace orvalto;
 using namespace orvalto::test;
-using orvalto::terminal::aguarda;
 
 namespace {
 
@@ -33,11 +32,12 @@ quint16 portaLivre() {
   return s.serverPort();
 }
 
-// A copy of the program under a name of its own (copies run by other tests
-// must not count as "already open"), with its Caminho.ini.
+// A copy of the program under a name of its own (copies run by other tests,
+// or by this test in another test program on the machine, must not count as
+// "already open"), with its Caminho.ini.
 class Programa {
  public:
-  explicit Programa(const QString& nome) : exe_(dir_.filePath(nome)) {
+  explicit Programa(const QString& nome) : exe_(dir_.filePath(QString("%1-%2").arg(nome).arg(::getpid()))) {
     ensureQtApp();
     playGuardian();
     if (!QFile::copy(QDir(ORVALTO_BIN_DIR).filePath("orvalto-atualizador"), exe_))
@@ -75,16 +75,6 @@ class Programa {
   QString saida_;
 };
 
-// Polls until a terminal gets the idle status from the program.
-bool respondeStatus(quint16 porta) {
-  return aguarda([&] {
-    auto t = connectTerminal(porta);
-    if (!t) return false;
-    t->envia("[STATUS]");
-    return t->aguardaRecebido("[STATUS]:0|", 2000);
-  }, kEspera);
-}
-
 QProcessEnvironment ambienteSemDesktop() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove("DISPLAY");
@@ -97,7 +87,7 @@ TEST(ProgramaReal, HeadlessServesTheGivenPortAndLogsEachTerminal) {
   Programa p("orvalto-term-headless");
   const quint16 porta = portaLivre();
   p.inicia(p.exe(), {"--headless", "--port", QString::number(porta)}, ambienteSemDesktop());
-  EXPECT_TRUE(respondeStatus(porta));
+  EXPECT_TRUE(answersIdleStatus(porta, kEspera));
   p.para();
   QDir pasta(p.pasta());
   const QStringList logs = pasta.entryList({"ATLZ*.log"});
@@ -114,7 +104,7 @@ TEST(ProgramaReal, ADesktopWithoutTrayRunsHeadlessOnItsOwn) {
   const quint16 porta = portaLivre();
   QProcessEnvironment env = ambienteSemDesktop();
   p.inicia(xvfbRun, {"-a", p.exe(), "--port", QString::number(porta)}, env);
-  EXPECT_TRUE(respondeStatus(porta));
+  EXPECT_TRUE(answersIdleStatus(porta, kEspera));
   EXPECT_TRUE(p.para().contains("no system tray available: running headless"));
 }
 

@@ -20,7 +20,6 @@
 using namespace orvalto;
 using namespace orvalto::test;
 using orvalto::terminal::aguarda;
-using orvalto::terminal::deixaCorrer;
 
 namespace {
 
@@ -72,7 +71,8 @@ TEST(SearchRequest, BuscarAsksTheServiceStoresQueuesAndDownloadsWhileServingStat
   requester->envia("[ATUALIZAR]");
   ASSERT_TRUE(aguarda([&] { return form.IPSolicitante == "127.0.0.3"; }, 5000));
   searcher->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|");
-  deixaCorrer(200);
+  // Read on its own, before the search request is sent.
+  ASSERT_TRUE(aguarda([&] { return form.Server().empresa().CodEmpresa == "001"; }, 5000));
 
   // While the download runs, the watcher asks for the status once.
   QDateTime asked;

@@ -8,19 +8,49 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
+
 #include <stdexcept>
 
 using namespace orvalto;
 using namespace orvalto::test;
 using orvalto::terminal::aguarda;
-using orvalto::terminal::deixaCorrer;
 using orvalto::terminal::TerminalClient;
 
 namespace {
 
 constexpr int kEspera = 10000;
-// Long enough for a reply that is not coming to have come.
-constexpr int kSilencio = 300;
+
+const QRegularExpression kRespostaStatus(QStringLiteral(R"(\[STATUS\]:\d\|)"));
+
+// What `t` received, without its last status reply.
+QString semUltimoStatus(const TerminalClient& t) {
+  QString texto = t.recebido();
+  QRegularExpressionMatch ultimo;
+  for (auto it = kRespostaStatus.globalMatch(texto); it.hasNext();) ultimo = it.next();
+  if (ultimo.hasMatch()) texto.remove(ultimo.capturedStart(), ultimo.capturedLength());
+  return texto;
+}
+
+// Sends "[STATUS]" from `t` and waits for the reply. The server serves a
+// connection's reads in order, on one thread, so once the reply is in,
+// whatever it had to send about earlier input has arrived too. The reply
+// goes to every connection from t's address: `tambem` are the others to
+// wait on. Returns, per connection (t first), what it received besides it.
+QStringList confirma(TerminalClient& t, const QList<TerminalClient*>& tambem = {}) {
+  const QList<TerminalClient*> todos = QList<TerminalClient*>{&t} + tambem;
+  QList<qsizetype> antes;
+  for (const TerminalClient* c : todos) antes.append(c->recebido().count(kRespostaStatus));
+  t.envia("[STATUS]");
+  EXPECT_TRUE(aguarda([&] {
+    for (int i = 0; i < todos.size(); ++i)
+      if (todos[i]->recebido().count(kRespostaStatus) <= antes[i]) return false;
+    return true;
+  }, kEspera)) << "no reply to [STATUS]; got: " << t.recebido().toStdString();
+  QStringList resto;
+  for (const TerminalClient* c : todos) resto.append(semUltimoStatus(*c));
+  return resto;
+}
 
 class Protocolo : public ::testing::Test {
  protected:
@@ -46,8 +76,16 @@ class Protocolo : public ::testing::Test {
     t.limpa();
     t.envia(requisicao);
     EXPECT_TRUE(t.aguardaRecebido(resposta, kEspera)) << "got: " << t.recebido().toStdString();
-    deixaCorrer(50);
-    EXPECT_EQ(t.recebido(), resposta);
+    EXPECT_EQ(confirma(t).first(), resposta);
+  }
+
+  // Sends `requisicao` and waits until the server has handled its read:
+  // every read sets ComandoRecebido, so a mark left there shows when.
+  void entrega(TerminalClient& t, const QByteArray& requisicao) {
+    static const QString marca = QStringLiteral("(nenhuma leitura)");
+    form->ComandoRecebido = marca;
+    t.enviaBytes(requisicao);
+    ASSERT_TRUE(aguarda([&] { return form->ComandoRecebido != marca; }, kEspera));
   }
 
   std::unique_ptr<TrayFolder> folder;
@@ -114,7 +152,7 @@ TEST_F(Protocolo, SecondUpdateBeforeTheRunStartsIsRefused) {
   outro->envia("[ATUALIZAR]");
   ASSERT_TRUE(outro->terminaEscrita(kEspera));
   aguarda([&] { return execucoes > 0 && outro->recebido() == "[ERRO]:0"; }, kEspera);
-  deixaCorrer(kSilencio);
+  confirma(*t);  // a second run would have been queued before this read
   EXPECT_EQ(execucoes, 1);
 }
 
@@ -126,9 +164,9 @@ TEST_F(Protocolo, UpdateDuringARunIsRefusedOnThatConnectionOnly) {
   form->EmAtualizacao = true;
   a->envia("[ATUALIZAR]");
   ASSERT_TRUE(a->aguardaRecebido("[ERRO]:0", kEspera));
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(a->recebido(), "[ERRO]:0");
-  EXPECT_EQ(b->recebido(), "");
+  const QStringList recebidos = confirma(*a, {b.get()});
+  EXPECT_EQ(recebidos[0], "[ERRO]:0");
+  EXPECT_EQ(recebidos[1], "");
   EXPECT_FALSE(chamado);
   EXPECT_TRUE(form->IPSolicitante.isEmpty());
 }
@@ -137,8 +175,7 @@ TEST_F(Protocolo, ConnectionDuringARunGetsTheRefusalAtOnce) {
   form->EmAtualizacao = true;
   auto t = terminal();
   ASSERT_TRUE(t->aguardaRecebido("[ERRO]:0", kEspera));
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(t->bytesRecebidos(), QByteArray("[ERRO]:0"));  // no trailing "|"
+  EXPECT_EQ(confirma(*t).first(), "[ERRO]:0");  // no trailing "|"
 }
 
 TEST_F(Protocolo, EveryConnectionFromAnAddressGetsItsMessages) {
@@ -153,10 +190,10 @@ TEST_F(Protocolo, EveryConnectionFromAnAddressGetsItsMessages) {
   ASSERT_TRUE(a2->aguardaRecebido("[PROGRESSO]:50|", kEspera));
   // No requester yet: the default address reaches nobody.
   form->SendMessage("[CONECTA]:0|");
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(a1->recebido(), "[STATUS]:0|[PROGRESSO]:50|");
-  EXPECT_EQ(a2->recebido(), "[STATUS]:0|[PROGRESSO]:50|");
-  EXPECT_EQ(longe->recebido(), "");
+  const QStringList recebidos = confirma(*a1, {a2.get()});
+  EXPECT_EQ(recebidos[0], "[STATUS]:0|[PROGRESSO]:50|");
+  EXPECT_EQ(recebidos[1], "[STATUS]:0|[PROGRESSO]:50|");
+  EXPECT_EQ(confirma(*longe).first(), "");
 }
 
 TEST_F(Protocolo, ConfigCliSetsTheCompanyWithoutReplyAndReadsWindows1252) {
@@ -173,8 +210,7 @@ TEST_F(Protocolo, ConfigCliSetsTheCompanyWithoutReplyAndReadsWindows1252) {
   ASSERT_TRUE(aguarda([&] { return form->Server().empresa().CodEmpresa == "002"; }, kEspera));
   EXPECT_EQ(form->Server().empresa().RazaoEmpresa, QString::fromUtf8("Padaria São João"));
   EXPECT_EQ(form->Server().empresa().NomeEmpresa, QString::fromUtf8("Conceição"));
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(t->recebido(), "");
+  EXPECT_EQ(confirma(*t).first(), "");
 }
 
 TEST_F(Protocolo, MessagesLeaveAsWindows1252WithoutTerminator) {
@@ -187,15 +223,12 @@ TEST_F(Protocolo, MessagesLeaveAsWindows1252WithoutTerminator) {
 
 TEST_F(Protocolo, OnlyTagsThatCutCleanlyAreServed) {
   auto t = terminal();
-  t->envia("x[STATUS]abc");
-  deixaCorrer(kSilencio);
+  entrega(*t, "x[STATUS]abc");
   EXPECT_EQ(form->ComandoRecebido, "[STATUS]a");
-  t->envia("[status]");
-  deixaCorrer(kSilencio);
-  t->envia("[STATUS");
-  deixaCorrer(kSilencio);
+  entrega(*t, "[status]");
+  entrega(*t, "[STATUS");
   EXPECT_EQ(form->ComandoRecebido, "");
-  EXPECT_EQ(t->recebido(), "");
+  EXPECT_EQ(confirma(*t).first(), "");
   pergunta(*t, "x[STATUS]", "[STATUS]:0|");
 }
 
@@ -210,9 +243,8 @@ TEST_F(Protocolo, SearchRunsInsideTheReadAndRepliesNothing) {
   form->EmAtualizacao = true;  // a search is started whatever the state
   t->envia("[BUSCAR]");
   ASSERT_TRUE(aguarda([&] { return buscas == 1; }, kEspera));
-  deixaCorrer(kSilencio);
   EXPECT_EQ(tagDurante, "[BUSCAR]");
-  EXPECT_EQ(t->recebido(), "");
+  EXPECT_EQ(confirma(*t).first(), "");
 }
 
 TEST_F(Protocolo, AReadOverSixtyFourKibibytesIsCut) {
@@ -226,10 +258,11 @@ TEST_F(Protocolo, AReadOverSixtyFourKibibytesIsCut) {
   ASSERT_TRUE(t->terminaEscrita(kEspera));
   ASSERT_TRUE(t->aguardaRecebido("[STATUS]:0|", kEspera));
   t->limpa();
+  // The byte past the limit comes as a read of its own, after the cut one.
   t->enviaBytes(alem);
   ASSERT_TRUE(t->terminaEscrita(kEspera));
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(t->recebido(), "");
+  ASSERT_TRUE(aguarda([&] { return form->ComandoRecebido == "]"; }, kEspera));
+  EXPECT_EQ(confirma(*t).first(), "");
   pergunta(*t, "[STATUS]", "[STATUS]:0|");  // and the connection is still served
 }
 
@@ -265,20 +298,22 @@ TEST_F(Protocolo, ATerminalThatLeavesDuringItsOwnSearchIsForgotten) {
     // The search pumps events: the terminal asks again and goes away, and
     // the loop goes on long enough for anything posted meanwhile to run.
     ++buscas;
+    // The request reaches the server before the close: the stream keeps
+    // its order, so the close is seen only once the request has been read.
     sai->envia("[STATUS]");
     ASSERT_TRUE(sai->terminaEscrita(kEspera));
-    deixaCorrer(100);
     sai->desconecta();
     aguarda([&] { return form->Server().conexoes() == 1; }, kEspera);
-    deixaCorrer(kSilencio);
+    EXPECT_TRUE(runPostedEvents());
   };
   sai->envia("[BUSCAR]");
   ASSERT_TRUE(aguarda([&] { return buscas == 1 && form->Server().conexoes() == 1; }, kEspera));
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(fica->recebido(), "");
+  // What the read handler left queued as it returned has had its turn.
+  ASSERT_TRUE(runPostedEvents());
   // The search runs after the read handler, so what the terminal asked
   // meanwhile was served like any request.
   EXPECT_EQ(form->ComandoRecebido, "[STATUS]");
+  EXPECT_EQ(confirma(*fica).first(), "");
   pergunta(*fica, "[STATUS]", "[STATUS]:0|");
 }
 
@@ -286,8 +321,10 @@ TEST_F(Protocolo, AWorkstationThatCannotTakeItsAddressDoesNotConnect) {
   // Otherwise it would talk from 127.0.0.1 and tests telling terminals
   // apart by address would prove nothing.
   EXPECT_EQ(connectTerminal(port, "192.0.2.1"), nullptr);
-  deixaCorrer(kSilencio);
-  EXPECT_EQ(form->Server().conexoes(), 0);
+  // Connections are taken in the order they come: once a later one is in,
+  // an earlier one would be too.
+  auto depois = terminal();
+  EXPECT_EQ(form->Server().conexoes(), 1);
 }
 
 TEST_F(Protocolo, ADisconnectedTerminalLeavesTheServerClean) {

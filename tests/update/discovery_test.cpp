@@ -1,6 +1,7 @@
 #include "services/dm_web_service.h"
 #include "support/engine_fixture.h"
 #include "support/installation.h"
+#include "support/qt_app.h"
 #include "support/vendor_sim.h"
 #include "update/discovery.h"
 #include "update/new_version_search.h"
@@ -11,8 +12,6 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QCoreApplication>
-#include <QThread>
 #include <QTimer>
 
 using namespace orvalto;
@@ -199,8 +198,10 @@ TEST_F(DiscoveryFixture, ASearchAskedForDuringAnotherRunsAfterItOnce) {
   busca.FBuscaNovasVersoes();
   ASSERT_TRUE(waitUntil([&] { return sim.soapCalls("newer", "FInfoCliente").size() == 2; }, std::chrono::seconds(20)));
   ASSERT_TRUE(waitUntil([&] { return !busca.pendente() && !busca.emAndamento(); }, std::chrono::seconds(20)));
-  QThread::msleep(500);
-  QCoreApplication::processEvents();
+  // A further search would have been queued by now: it runs, to its end,
+  // before a call posted after it.
+  ASSERT_TRUE(runPostedEvents());
+  EXPECT_FALSE(busca.emAndamento());
   EXPECT_EQ(sim.soapCalls("newer", "FInfoCliente").size(), 2);
   EXPECT_EQ(logLines().count("FBuscaNovasVersoes: busca adiada até o fim da busca ou atualização em andamento."), 1);
 }
