@@ -124,6 +124,22 @@ void copiaParaTemporario(const QString& origem, const QString& temporario, const
   if (out.fecha() != 0) falha("Erro ao gravar", temporario);
 }
 
+// `grava` writes the temporary file, complete and flushed; it then takes
+// the target's name. On any failure the temporary file goes.
+template <typename Grava>
+void substituiQuandoCompleto(const QString& destino, Grava grava) {
+  const QString temporario = nomeTemporarioCopia(destino);
+  try {
+    grava(temporario);
+    if (::rename(nativo(temporario).constData(), nativo(destino).constData()) != 0)
+      falha("Erro ao renomear", temporario);
+    sincronizaPasta(destino);
+  } catch (...) {
+    ::unlink(nativo(temporario).constData());
+    throw;
+  }
+}
+
 }  // namespace
 
 DonoArquivo donoDe(const QString& caminho) {
@@ -141,16 +157,18 @@ QString nomeTemporarioCopia(const QString& destino) { return destino + ".copiand
 
 void copiaDuravel(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
                   std::stop_token parar) {
-  const QString temporario = nomeTemporarioCopia(destino);
-  try {
+  substituiQuandoCompleto(destino, [&](const QString& temporario) {
     copiaParaTemporario(origem, temporario, dono, parar);
-    if (::rename(nativo(temporario).constData(), nativo(destino).constData()) != 0)
-      falha("Erro ao renomear", temporario);
-    sincronizaPasta(destino);
-  } catch (...) {
-    ::unlink(nativo(temporario).constData());
-    throw;
-  }
+  });
+}
+
+void gravaArquivoDuravel(const QString& caminho, const QByteArray& conteudo) {
+  substituiQuandoCompleto(caminho, [&](const QString& temporario) {
+    Descritor out(::open(nativo(temporario).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (out.fd() < 0) falha("Erro ao criar", temporario);
+    gravaTudo(out.fd(), conteudo.constData(), size_t(conteudo.size()), temporario);
+    if (::fdatasync(out.fd()) != 0 || out.fecha() != 0) falha("Erro ao gravar", temporario);
+  });
 }
 
 void renomeiaSemSubstituir(const QString& de, const QString& para) {

@@ -37,6 +37,11 @@ QString nomeTemporarioCopia(const QString& destino);
 void copiaDuravel(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
                   std::stop_token parar = {});
 
+// Writes `conteudo` as the whole of `caminho`, replacing a file of that
+// name, the same way: complete and on disk, or not at all. Throws
+// std::runtime_error.
+void gravaArquivoDuravel(const QString& caminho, const QByteArray& conteudo);
+
 // Renames, refusing to replace an existing `para`. Throws std::runtime_error.
 void renomeiaSemSubstituir(const QString& de, const QString& para);
 

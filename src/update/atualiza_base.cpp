@@ -9,14 +9,13 @@
 #include "db/schema.h"
 #include "db/sql_helpers.h"
 #include "platform/codepage.h"
+#include "platform/copia_duravel.h"
 #include "platform/files.h"
 #include "platform/processo.h"
 #include "services/dm_web_service.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
 #include "update/package_name.h"
-
-#include <QSaveFile>
 
 #include <stdexcept>
 
@@ -119,14 +118,9 @@ bool AtualizaBase::obtemPacote(const QString& endereco, const QString& versoes) 
 }
 
 void AtualizaBase::gravaCaminhoDir(const QString& versoes) {
-  const QString caminho = versoes + "CAMINHO.DIR";
   // Written whole or not at all: the structure updater never reads half a
   // location.
-  QSaveFile arquivo(caminho);
-  if (!arquivo.open(QIODevice::WriteOnly))
-    throw erro("Erro ao criar \"" + caminho + "\": " + arquivo.errorString());
-  arquivo.write(toCp1252(contexto_.CnOrvalto().location() + "\r\n"));
-  if (!arquivo.commit()) throw erro("Erro ao gravar \"" + caminho + "\": " + arquivo.errorString());
+  gravaArquivoDuravel(versoes + "CAMINHO.DIR", toCp1252(contexto_.CnOrvalto().location() + "\r\n"));
 }
 
 bool AtualizaBase::executaAtualizador(const QString& versoes) {

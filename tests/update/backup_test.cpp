@@ -2,6 +2,7 @@
 #include "platform/copia_duravel.h"
 #include "support/engine_fixture.h"
 #include "support/product_db.h"
+#include "support/tmpfs_pequeno.h"
 #include "update/arquivos_backup.h"
 #include "update/copia_arquivo.h"
 
@@ -9,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -182,13 +182,8 @@ TEST_F(BackupFixture, RestoreWithoutBackupsChangesNothing) {
 // A full disk fails the backup with the system's reason and leaves nothing
 // behind, not even the folder's temporary copy.
 TEST_F(BackupFixture, FullDiskFailsTheBackupAndLeavesNoFile) {
-  QTemporaryDir mountPoint;
-  if (QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=512k", "tmpfs", mountPoint.path()}) != 0)
-    GTEST_SKIP() << "cannot mount a small tmpfs here";
-  struct Unmount {
-    QString path;
-    ~Unmount() { QProcess::execute("umount", {path}); }
-  } unmount{mountPoint.path()};
+  TmpfsPequeno mountPoint;
+  if (!mountPoint.montado()) GTEST_SKIP() << "cannot mount a small tmpfs here";
   setBackupFolder(mountPoint.path() + "/novo/", 2);
 
   try {
