@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/processo.h"
 #include "services/dm_web_service.h"
+#include "update/configura_servicos.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
 #include "update/package_name.h"
@@ -64,7 +65,7 @@ bool AtualizaBase::FAtualizaBase(SharedWebService& servicos) {
 
 bool AtualizaBase::atualiza(TDmWebService& servico) {
   FbConnection& cn = contexto_.CnOrvalto();
-  servico.PConfiguraServicos(cn);
+  PConfiguraServicos(servico, cn, contexto_.app().exeDir);
   const std::optional<TParamAtualizador> parametros = servico.FParametrosAtualizacao();
   if (!parametros) throw erro("O serviço não informou os parâmetros de atualização.");
   const QString endereco = parametros->CaminhoAtualizadorBD;

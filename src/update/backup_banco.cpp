@@ -145,8 +145,8 @@ QString BackupBanco::pastaBackup() const {
 
 void BackupBanco::gravaFazerBackup(bool arquivoExiste) const {
   FConectaBases(contexto_.CnOrvalto(), true);
-  FAtualizaValorString(contexto_.CnOrvalto(), *contexto_.ui(), "VERSOESCAB", "FazerBackup",
-                       FIIf<QString>(arquivoExiste, "N", "S"));
+  contexto_.confere(
+      FAtualizaValorString(contexto_.CnOrvalto(), "VERSOESCAB", "FazerBackup", FIIf<QString>(arquivoExiste, "N", "S")));
 }
 
 void BackupBanco::rodaBackups(const QString& pasta) const {

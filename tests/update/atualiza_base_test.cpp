@@ -62,7 +62,7 @@ bool extractWithRar(const QString& archive, const QString& folder) {
 
 struct StructureFixture : ::testing::Test, EngineFixture {
   VendorSim sim;
-  SharedWebService servicos{exeDir.path()};
+  SharedWebService servicos;
   std::unique_ptr<AtualizaBase> stage;
 
   void SetUp() override {
