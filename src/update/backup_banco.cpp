@@ -79,7 +79,8 @@ bool BackupBanco::FRestauraBackup() {
   bool restaurado = false;
   try {
     pasta = pastaBackup();
-    restaurado = restaura(pasta);
+    restaura(pasta);
+    restaurado = true;
   } catch (const std::exception& e) {
     contexto_.log("FRestauraBackup: " + texto(e));
     try {
@@ -99,7 +100,7 @@ bool BackupBanco::FRestauraBackup() {
   return true;
 }
 
-bool BackupBanco::restaura(const QString& pasta) {
+void BackupBanco::restaura(const QString& pasta) {
   if (pasta.isEmpty()) throw erro("Caminho para armazenamento de backup’s não foi configurado.");
   const QString backup = backupMaisRecente(pasta);
   if (backup.isEmpty()) throw erro("Nenhum backup encontrado em \"" + pasta + "\".");
@@ -110,7 +111,6 @@ bool BackupBanco::restaura(const QString& pasta) {
   FConectaBases(contexto_.CnOrvalto(), false);
   colocaNoLugar(backup, banco);
   gravaFazerBackup(fileExists(backup));
-  return true;
 }
 
 void BackupBanco::colocaNoLugar(const QString& backup, const QString& banco) {

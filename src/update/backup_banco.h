@@ -38,7 +38,7 @@ class BackupBanco {
  private:
   QString pastaBackup() const;
   void copiaParaBackup(const QString& pasta);
-  bool restaura(const QString& pasta);
+  void restaura(const QString& pasta);
   void colocaNoLugar(const QString& backup, const QString& banco);
   void gravaFazerBackup(bool arquivoExiste) const;
   void rodaBackups(const QString& pasta) const;
