@@ -6,6 +6,8 @@
 // instance lives as long as the tray window; start-up uses a temporary one.
 #include "base/app_context.h"
 #include "db/firebird_connection.h"
+#include "update/atualiza_base.h"
+#include "update/backup_banco.h"
 #include "update/contexto_estagio.h"
 #include "update/discovery.h"
 #include "update/download_pacotes.h"
@@ -47,8 +49,20 @@ class TfrmAtualizador {
   // --- extraction and executable replacement ---
 
   // --- attached users, folders, backup and restore ---
+  int FContaConexoes();
+  bool FVerificaPastas();
+  bool FVerificaCaminhoBanco() { return backup_.FVerificaCaminhoBanco(); }
+  bool FRealizaBackup() { return backup_.FRealizaBackup(); }
+  bool FRestauraBackup() { return backup_.FRestauraBackup(); }
+  void PCopiaArquivo(const QString& origem, const QString& destino);
+  BackupBanco& Backup() { return backup_; }
 
   // --- structure update ---
+  bool FAtualizaBase(SharedWebService& servicos) { return atualizaBase_.FAtualizaBase(servicos); }
+  int FExecutaEEspera(const QString& linhaComando, int modoJanela) {
+    return atualizaBase_.FExecutaEEspera(linhaComando, modoJanela);
+  }
+  AtualizaBase& EstruturaBase() { return atualizaBase_; }
 
   // --- update run ---
 
@@ -71,6 +85,8 @@ class TfrmAtualizador {
   IndicadorEspera indicador_;
   DownloadPacotes download_;
   DescobertaVersoes descoberta_;
+  BackupBanco backup_;
+  AtualizaBase atualizaBase_;
 };
 
 }  // namespace orvalto

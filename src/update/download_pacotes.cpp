@@ -30,8 +30,10 @@ const char* const kTituloProgresso = "Baixando versões";
 // a whole package.
 QString nomeTemporario(const QString& destino) { return destino + ".baixando"; }
 
+// Unbuffered: a write that fails (a full disk) fails at once, with the
+// system's reason, instead of later in a flush that no longer knows it.
 void abreParaGravar(QFile& arquivo) {
-  if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate))
+  if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
     throw std::runtime_error(QString("Cannot create file \"%1\". %2")
                                  .arg(QDir::toNativeSeparators(arquivo.fileName()), arquivo.errorString())
                                  .toStdString());

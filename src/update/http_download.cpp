@@ -1,5 +1,6 @@
 #include "update/http_download.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -24,6 +25,13 @@ QNetworkRequest pedido(const QUrl& url, int paradaMs) {
   return request;
 }
 
+// A write error of the package file, with the file and the system's reason.
+std::runtime_error erroGravacao(const QFile& destino) {
+  return std::runtime_error(QString("Erro ao gravar \"%1\": %2")
+                                .arg(QDir::toNativeSeparators(destino.fileName()), destino.errorString())
+                                .toStdString());
+}
+
 // The reply's state while it runs; the slots never throw, they keep the
 // first error and abort the transfer.
 struct Transferencia {
@@ -39,10 +47,14 @@ struct Transferencia {
     reply->abort();
   }
 
+  // A short write says nothing; writing the rest fails with the reason.
   void grava() {
     const QByteArray bloco = reply->readAll();
-    if (destino.write(bloco) != bloco.size())
-      guarda(std::make_exception_ptr(std::runtime_error(destino.errorString().toStdString())));
+    for (qint64 feito = 0; feito < bloco.size();) {
+      const qint64 n = destino.write(bloco.constData() + feito, bloco.size() - feito);
+      if (n <= 0) return guarda(std::make_exception_ptr(erroGravacao(destino)));
+      feito += n;
+    }
   }
 
   void avisa(qint64 recebidos, qint64 total) {
@@ -86,7 +98,7 @@ void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& desti
   const QVariant anunciado = reply->header(QNetworkRequest::ContentLengthHeader);
   if (anunciado.isValid() && destino.size() < anunciado.toLongLong())
     throw std::runtime_error("Connection closed gracefully.");
-  if (!destino.flush()) throw std::runtime_error(destino.errorString().toStdString());
+  if (!destino.flush()) throw erroGravacao(destino);
 }
 
 }  // namespace orvalto

@@ -1,0 +1,42 @@
+#include "db/conexoes_ativas.h"
+
+#include "db/firebird_connection.h"
+
+namespace orvalto {
+namespace {
+
+// The server writes an address as "address/port".
+const char* const kEnderecos =
+    "SELECT CASE WHEN POSITION('/' IN MON$REMOTE_ADDRESS) > 0 "
+    "THEN LEFT(MON$REMOTE_ADDRESS, POSITION('/' IN MON$REMOTE_ADDRESS) - 1) "
+    "ELSE MON$REMOTE_ADDRESS END AS IP, COUNT(*) FROM MON$ATTACHMENTS "
+    "WHERE MON$SYSTEM_FLAG = 0 GROUP BY 1";
+
+void reconecta(FbConnection& conexao) {
+  conexao.close();
+  conexao.open();
+}
+
+}  // namespace
+
+int FContaConexoes(FbConnection& conexao) {
+  reconecta(conexao);
+  const QueryResult r = conexao.query("SELECT COUNT(*) AS TOTAL FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0");
+  return r.value(0, "TOTAL").toInt();
+}
+
+int FContaEnderecosConectados(FbConnection& conexao) {
+  reconecta(conexao);
+  const QueryResult r = conexao.query(kEnderecos);
+  int enderecos = 0;
+  for (int i = 0; i < r.rows.size(); ++i) enderecos += !r.value(i, "IP").toString().trimmed().isEmpty();
+  return enderecos;
+}
+
+void FListaEnderecosConectados(FbConnection& conexao, QString& lista) {
+  const QueryResult r = conexao.query(kEnderecos);
+  lista.clear();
+  for (int i = 0; i < r.rows.size(); ++i) lista += r.value(i, "IP").toString().trimmed() + '\r';
+}
+
+}  // namespace orvalto

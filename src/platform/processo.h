@@ -1,0 +1,44 @@
+#pragma once
+// A program started from a command line and watched until it ends. The
+// command line is split at blanks as given: the first part is the program's
+// path, the others its arguments. The program inherits the environment and
+// the current folder, but no open descriptor besides standard output and
+// error, and it runs in a session of its own.
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <sys/types.h>
+
+namespace orvalto {
+
+// The parts of a command line, split at blanks (runs of blanks count once).
+QStringList partesLinhaComando(const QString& linhaComando);
+
+class ProcessoIniciado {
+ public:
+  // Null when the program could not be started; `erro` then says why.
+  static std::unique_ptr<ProcessoIniciado> inicia(const QString& linhaComando, QString* erro = nullptr);
+
+  // Waits for the end of a program still running: whatever it does to the
+  // files it works on must be over before anyone goes on.
+  ~ProcessoIniciado();
+  ProcessoIniciado(const ProcessoIniciado&) = delete;
+  ProcessoIniciado& operator=(const ProcessoIniciado&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // Without waiting: true while the program runs.
+  bool emExecucao();
+  // Waits for the end; the exit code, or 128 + the signal that ended it.
+  int aguardaFim();
+
+ private:
+  explicit ProcessoIniciado(pid_t pid) : pid_(pid) {}
+  void registraFim(int status);
+
+  pid_t pid_;
+  bool terminou_ = false;
+  int codigo_ = -1;
+};
+
+}  // namespace orvalto

@@ -1,0 +1,87 @@
+#include "update/arquivos_backup.h"
+
+#include "platform/copia_duravel.h"
+#include "platform/files.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace orvalto {
+
+QString nomeBackup(const QString& pasta, const QDateTime& quando) {
+  return pasta + kPrefixoBackup + quando.toString("ddMMyyHHmmss") + ".FB";
+}
+
+bool ehNomeBackup(const QString& nome) {
+  static const QRegularExpression padrao("^BkpOrvalto_\\d{12}\\.[Ff][Bb]$");
+  return padrao.match(nome).hasMatch();
+}
+
+QString chaveCarimbo(const QString& caminho) {
+  const QString nome = QFileInfo(caminho).fileName();
+  const QString c = nome.left(nome.lastIndexOf('.')).right(12);
+  return c.mid(4, 2) + c.mid(2, 2) + c.mid(0, 2) + c.mid(6, 6);
+}
+
+QString caminhoArquivoBanco(const QString& localizacao) {
+  const qsizetype doisPontos = localizacao.indexOf(':');
+  return doisPontos > 1 ? localizacao.mid(doisPontos + 1) : localizacao;
+}
+
+void PListaArquivosExtensao(const QString& pasta, const QString& extensao, QStringList& lista) {
+  for (const QString& nome : listFiles(pasta, "*." + extensao)) lista.append(pasta + nome);
+}
+
+QString backupMaisRecente(const QString& pasta) {
+  QString escolhido;
+  QDirIterator it(pasta, {"*.FB"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QString caminho = it.next();
+    if (!ehNomeBackup(it.fileName())) continue;
+    if (escolhido.isEmpty() || chaveCarimbo(caminho) > chaveCarimbo(escolhido)) escolhido = caminho;
+  }
+  return escolhido;
+}
+
+namespace {
+
+QStringList backupsDaPasta(const QString& pasta) {
+  QStringList todos, backups;
+  PListaArquivosExtensao(pasta, "FB", todos);
+  for (const QString& caminho : todos)
+    if (ehNomeBackup(QFileInfo(caminho).fileName())) backups.append(caminho);
+  return backups;
+}
+
+// By stamp; the file time decides between equal stamps (names that differ
+// only in the extension's case), then the listing order.
+QString maisAntigo(const QStringList& backups) {
+  return *std::min_element(backups.begin(), backups.end(), [](const QString& a, const QString& b) {
+    const QString ca = chaveCarimbo(a), cb = chaveCarimbo(b);
+    return ca != cb ? ca < cb : dosFileTime(a) < dosFileTime(b);
+  });
+}
+
+}  // namespace
+
+bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro) {
+  if (pasta.isEmpty()) return true;  // never the current folder
+  const int limite = std::max(manter, 1);
+  for (QStringList backups = backupsDaPasta(pasta); backups.size() > limite; backups = backupsDaPasta(pasta)) {
+    const QString alvo = pasta + QFileInfo(maisAntigo(backups)).fileName();
+    if (::unlink(QFile::encodeName(alvo).constData()) != 0) {
+      if (erro) *erro = textoErroArquivo("Erro ao apagar", alvo, errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace orvalto

@@ -1,0 +1,43 @@
+#pragma once
+// The database backups on disk: "BkpOrvalto_DDMMYYhhmmss.FB" in the backup
+// folder, their time stamps, the choice of the latest and the rotation that
+// keeps the newest ones. Only files named that way are ever chosen or
+// deleted; anything else in the folder is left alone.
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+namespace orvalto {
+
+inline constexpr const char* kPrefixoBackup = "BkpOrvalto_";
+
+// `pasta` (ending with a separator) + "BkpOrvalto_" + DDMMYYhhmmss + ".FB".
+QString nomeBackup(const QString& pasta, const QDateTime& quando);
+
+// True for a name (no folder) this updater gives its backups; the
+// extension's letter case does not matter.
+bool ehNomeBackup(const QString& nome);
+
+// The stamp (the 12 characters before the extension) rearranged so that
+// text order is time order: YYMMDDhhmmss.
+QString chaveCarimbo(const QString& caminho);
+
+// The database file of a connection location: the text after the first ":"
+// when what comes before it is longer than one character (a server name),
+// otherwise the whole location (a drive letter, or a plain path).
+QString caminhoArquivoBanco(const QString& localizacao);
+
+// Appends `pasta` + name for each file (not folder) of `pasta` whose name
+// ends in "." + `extensao`, letter case ignored. Subfolders are not read.
+void PListaArquivosExtensao(const QString& pasta, const QString& extensao, QStringList& lista);
+
+// The backup with the latest stamp in `pasta` and, recursively, its
+// subfolders; the first one found among equal stamps. Empty when none.
+QString backupMaisRecente(const QString& pasta);
+
+// Deletes the oldest backups of `pasta` (ending with a separator) until
+// `manter` remain, never fewer than one: the newest always stays. Stops at a
+// file that cannot be deleted; false then, with the reason in `erro`.
+bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro = nullptr);
+
+}  // namespace orvalto

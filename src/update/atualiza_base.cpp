@@ -1,0 +1,163 @@
+#include "update/atualiza_base.h"
+
+#include "base/event_pump.h"
+#include "base/interaction.h"
+#include "base/servindo_eventos.h"
+#include "db/conexoes_ativas.h"
+#include "db/database_connector.h"
+#include "db/firebird_connection.h"
+#include "db/schema.h"
+#include "db/sql_helpers.h"
+#include "platform/codepage.h"
+#include "platform/copia_duravel.h"
+#include "platform/files.h"
+#include "platform/processo.h"
+#include "services/dm_web_service.h"
+#include "update/configura_servicos.h"
+#include "update/download_pacotes.h"
+#include "update/indicador_espera.h"
+#include "update/package_name.h"
+
+#include <stdexcept>
+
+namespace orvalto {
+namespace {
+
+const char* const kPrograma = "AtualizadorBD.exe";
+const char* const kTituloPainel = "Atualizando base de dados";
+
+std::runtime_error erro(const QString& texto) { return std::runtime_error(texto.toStdString()); }
+
+QString perguntaUsuarios(const QString& enderecos) {
+  return "Não é possível atualizar a base de dados com outros usuários conectados no banco:\r" + enderecos +
+         "\rVoce vai desconectar estes usuários e tentar atualizar novamente?";
+}
+
+}  // namespace
+
+AtualizaBase::AtualizaBase(const ContextoEstagio& contexto, IndicadorEspera& indicador, DownloadPacotes& download,
+                           Descompacta descompacta, ApagaVersaoItem apagaVersaoItem)
+    : contexto_(contexto),
+      indicador_(indicador),
+      download_(download),
+      descompacta_(std::move(descompacta)),
+      apagaVersaoItem_(std::move(apagaVersaoItem)) {}
+
+bool AtualizaBase::FAtualizaBase(SharedWebService& servicos) {
+  FConectaBases(contexto_.CnOrvalto(), true);
+  contexto_.log("Iniciando Atualização de base.");
+  contexto_.log("Cria Progresso");
+  const std::shared_ptr<TDmWebService> servico = servicos.acquire();
+  contexto_.log("Iniciando Verificação de Atualização de base.");
+  bool resultado = false;
+  try {
+    indicador_.liga();
+    resultado = atualiza(*servico);
+  } catch (const std::exception& e) {
+    contexto_.log("Erro durante atualização da base de dados: " + QString::fromUtf8(e.what()));
+  }
+  // The wait is over: the keep-alive stops with it.
+  indicador_.desliga();
+  servicos.release();
+  if (contexto_.ui()) contexto_.ui()->progressHide();
+  return resultado;
+}
+
+bool AtualizaBase::atualiza(TDmWebService& servico) {
+  FbConnection& cn = contexto_.CnOrvalto();
+  PConfiguraServicos(servico, cn, contexto_.app().exeDir);
+  const std::optional<TParamAtualizador> parametros = servico.FParametrosAtualizacao();
+  if (!parametros) throw erro("O serviço não informou os parâmetros de atualização.");
+  const QString endereco = parametros->CaminhoAtualizadorBD;
+  const bool pedida = FRetornaValorCampo(cn, "VERSOESCAB", "ATUALIZARBASE") == "S";
+  mostraPainel();
+  if (!pedida) return true;
+
+  contexto_.log("Realizando Atualizacao.");
+  if (!usuariosLiberados()) return false;
+  contexto_.log("Verificou usuários conectados.");
+  const QString versoes = FCaminhoVersoes(cn);
+  if (!obtemPacote(endereco, versoes)) return false;
+  if (!descompacta_(versoes + FNomeArquivoUrl(endereco), versoes)) return false;
+  apagaVersaoItem_(endereco);
+  contexto_.log("Apagou caminho atualizadorbd do banco");
+
+  pumpEvents();
+  gravaCaminhoDir(versoes);
+  contexto_.log("Criou Caminho.dir");
+  pumpEvents();
+  const bool executou = executaAtualizador(versoes);
+  pumpEvents();
+  return executou;
+}
+
+// Asks the operator to clear the other users while some are attached; the
+// answer Yes only counts again.
+bool AtualizaBase::usuariosLiberados() {
+  FbConnection& cn = contexto_.CnOrvalto();
+  bool tentarDeNovo = true;
+  while (tentarDeNovo && FContaEnderecosConectados(cn) > 1) {
+    QString enderecos;
+    FListaEnderecosConectados(cn, enderecos);
+    tentarDeNovo = contexto_.ui()->askYesNo("Confirmação", perguntaUsuarios(enderecos), false);
+  }
+  if (!tentarDeNovo) return false;
+  if (FContaEnderecosConectados(cn) > 1) {
+    contexto_.log("Atualização de base não realizada: existem outros usuários conectados ao banco de dados.");
+    return false;
+  }
+  return true;
+}
+
+bool AtualizaBase::obtemPacote(const QString& endereco, const QString& versoes) {
+  const QString pacote = versoes + FNomeArquivoUrl(endereco);
+  contexto_.log("Verificando Atualizabd.rar");
+  if (!fileExists(pacote)) download_.FBaixaArquivo(endereco, versoes, true);
+  contexto_.log("Download Atualizabd.rar concluido.");
+  mostraPainel();
+  return fileExists(pacote);
+}
+
+void AtualizaBase::gravaCaminhoDir(const QString& versoes) {
+  // Written whole or not at all: the structure updater never reads half a
+  // location.
+  gravaArquivoDuravel(versoes + "CAMINHO.DIR", toCp1252(contexto_.CnOrvalto().location() + "\r\n"));
+}
+
+bool AtualizaBase::executaAtualizador(const QString& versoes) {
+  contexto_.log("Executando Atualizabd");
+  const QString programa = versoes + kPrograma;
+  if (!fileExists(programa)) {
+    contexto_.log(QString("%1 não encontrado no pacote.").arg(kPrograma));
+    return false;
+  }
+  const int codigo = FExecutaEEspera(programa + " ORVALTO", 0);
+  deleteFile(programa);
+  if (codigo == -1) return false;
+  // What a code means is the structure updater's business: it is recorded.
+  if (codigo != 0) contexto_.log(QString("%1 terminou com o código %2.").arg(kPrograma).arg(codigo));
+  contexto_.log("Execução com sucesso");
+  return true;
+}
+
+int AtualizaBase::FExecutaEEspera(const QString& linhaComando, int modoJanela) {
+  (void)modoJanela;
+  QString motivo;
+  const std::unique_ptr<ProcessoIniciado> processo = ProcessoIniciado::inicia(linhaComando, &motivo);
+  if (!processo) {
+    contexto_.log("FExecutaEEspera: " + motivo);
+    return -1;
+  }
+  while (processo->emExecucao()) {
+    pumpEvents();
+    esperaServindoEventos(1000);
+    contexto_.enviaTerminal("[EXECANDWAIT]:0|");
+  }
+  return processo->aguardaFim();
+}
+
+void AtualizaBase::mostraPainel() const {
+  if (contexto_.ui()) contexto_.ui()->progressShow(kTituloPainel);
+}
+
+}  // namespace orvalto

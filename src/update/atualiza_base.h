@@ -1,0 +1,60 @@
+#pragma once
+// The structure update stage of the update run. The product brings its own
+// database-structure updater, AtualizadorBD.exe, as a package whose address
+// the registration service gives. When VERSOESCAB.ATUALIZARBASE is "S" and
+// nobody else is attached, the stage fetches and extracts it into the
+// versions folder, writes CAMINHO.DIR there (the database location) and
+// runs it with the argument "ORVALTO", telling the requesting terminal once
+// a second that it is still waiting.
+#include "update/contexto_estagio.h"
+
+#include <QString>
+
+#include <functional>
+
+namespace orvalto {
+
+class DownloadPacotes;
+class IndicadorEspera;
+class SharedWebService;
+class TDmWebService;
+
+class AtualizaBase {
+ public:
+  // Extracts an archive into a folder; false when it could not.
+  using Descompacta = std::function<bool(const QString& arquivo, const QString& pastaDestino)>;
+  // Removes a queued package: its VERSOESITEM rows and its file.
+  using ApagaVersaoItem = std::function<bool(const QString& endereco)>;
+
+  AtualizaBase(const ContextoEstagio& contexto, IndicadorEspera& indicador, DownloadPacotes& download,
+               Descompacta descompacta, ApagaVersaoItem apagaVersaoItem);
+
+  // True when the structure updater ran (whatever its exit code, which is
+  // logged) or nothing was asked for. False when the user declined, users
+  // are still attached, the package could not be had or extracted, the
+  // program is missing or cannot be started, or on any other error (logged).
+  // Errors opening the connection or the service client reach the caller.
+  bool FAtualizaBase(SharedWebService& servicos);
+
+  // Starts the command line (split at blanks) and waits for its end while
+  // serving events, sending "[EXECANDWAIT]:0|" to the requesting terminal
+  // once a second. The exit code, or -1 when the program could not start.
+  // There are no windows here: `modoJanela` changes nothing.
+  int FExecutaEEspera(const QString& linhaComando, int modoJanela);
+
+ private:
+  bool atualiza(TDmWebService& servico);
+  bool usuariosLiberados();
+  bool obtemPacote(const QString& endereco, const QString& versoes);
+  void gravaCaminhoDir(const QString& versoes);
+  bool executaAtualizador(const QString& versoes);
+  void mostraPainel() const;
+
+  ContextoEstagio contexto_;
+  IndicadorEspera& indicador_;
+  DownloadPacotes& download_;
+  Descompacta descompacta_;
+  ApagaVersaoItem apagaVersaoItem_;
+};
+
+}  // namespace orvalto

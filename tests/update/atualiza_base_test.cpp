@@ -1,0 +1,180 @@
+#include "db/schema.h"
+#include "services/dm_web_service.h"
+#include "support/engine_fixture.h"
+#include "support/product_db.h"
+#include "support/relay_origem.h"
+#include "support/vendor_sim.h"
+#include "update/atualiza_base.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+using namespace orvalto;
+using namespace orvalto::test;
+
+namespace {
+
+// What the fake structure updater does besides recording its command line
+// and CAMINHO.DIR beside itself.
+struct Fake {
+  int seconds = 0;
+  int exitCode = 0;
+  QString sql;            // run on the database CAMINHO.DIR names
+  bool executable = true;
+  QString programName = "AtualizadorBD.exe";
+};
+
+QString script(const Fake& f) {
+  QString s = "#!/bin/sh\naqui=$(dirname \"$0\")\n{ echo \"$0 $*\"; cat \"$aqui/CAMINHO.DIR\"; } > \"$aqui/registro.txt\"\n";
+  if (!f.sql.isEmpty())
+    s += "echo '" + f.sql + "' | isql-fb -q -user SYSDBA -password quillaroz \"$(head -n 1 \"$aqui/CAMINHO.DIR\" | tr -d '\\r')\"\n";
+  if (f.seconds) s += QString("sleep %1\n").arg(f.seconds);
+  return s + QString("exit %1\n").arg(f.exitCode);
+}
+
+// Packs the fake into `folder`/`package` with rar, as the maker ships it.
+void pack(const Fake& f, const QString& folder, const QString& package) {
+  QTemporaryDir work;
+  QFile program(work.filePath(f.programName));
+  ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+  program.write(script(f).toUtf8());
+  program.close();
+  program.setPermissions(f.executable ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner : QFile::ReadOwner);
+  QProcess rar;
+  rar.setWorkingDirectory(work.path());
+  rar.start("rar", {"a", "-idq", QDir(folder).filePath(package), f.programName});
+  ASSERT_TRUE(rar.waitForFinished(30000));
+  ASSERT_EQ(rar.exitCode(), 0) << rar.readAllStandardError().toStdString();
+}
+
+// The extraction the engine gets: rar extracts its own archives.
+bool extractWithRar(const QString& archive, const QString& folder) {
+  QProcess rar;
+  rar.start("rar", {"x", "-idq", "-o+", archive, folder});
+  return rar.waitForFinished(30000) && rar.exitStatus() == QProcess::NormalExit && rar.exitCode() == 0;
+}
+
+struct StructureFixture : ::testing::Test, EngineFixture {
+  VendorSim sim;
+  SharedWebService servicos;
+  std::unique_ptr<AtualizaBase> stage;
+
+  void SetUp() override {
+    engine->CnOrvalto.execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
+                              {sim.olderBase(), sim.newerBase()});
+    engine->CnOrvalto.execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
+    console.estado.IPSolicitante = "10.1.1.7";
+    // The replacement stage's removal of a queued package: its rows and file.
+    auto apaga = [this](const QString& address) {
+      engine->CnOrvalto.execute("DELETE FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {address});
+      return QFile::remove(versionsFolder() + address.section('/', -1));
+    };
+    stage = std::make_unique<AtualizaBase>(engine->contexto(), engine->Indicador(), engine->Download(), extractWithRar, apaga);
+  }
+  // The service points at `package`, which holds `fake`.
+  void offer(const QString& package, const Fake& fake) {
+    pack(fake, sim.packagesDir(), package);
+    sim.setScenario(QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl(package)}}}});
+  }
+  int keepAlives() const { return console.mensagens.count("10.1.1.7|[EXECANDWAIT]:0|"); }
+  QStringList record() const {
+    QFile f(versionsFolder() + "registro.txt");
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n') : QStringList();
+  }
+};
+
+}  // namespace
+
+TEST_F(StructureFixture, FetchesExtractsAndRunsTheStructureUpdaterWhileTheTerminalWaits) {
+  Fake fake;
+  fake.seconds = 3;
+  fake.sql = "CREATE TABLE ESTRUTURA_NOVA (X INTEGER);";
+  offer("Atualizabd.rar", fake);
+  queue(sim.packageUrl("Atualizabd.rar"));
+  QFile old(versionsFolder() + "CAMINHO.DIR");
+  ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+  old.write("localhost:/outro/banco.fdb\r\n");
+  old.close();
+
+  ASSERT_TRUE(stage->FAtualizaBase(servicos));
+
+  EXPECT_EQ(record().value(0), versionsFolder() + "AtualizadorBD.exe ORVALTO");
+  EXPECT_EQ(record().value(1), location + "\r");
+  EXPECT_GE(keepAlives(), 2);
+  EXPECT_LE(keepAlives(), 4);
+  EXPECT_TRUE(FExisteMetadado(engine->CnOrvalto, "", "ESTRUTURA_NOVA", TipoMetadado::Tabela));
+  EXPECT_EQ(QDir(versionsFolder()).entryList(QDir::Files, QDir::Name), QStringList({"CAMINHO.DIR", "registro.txt"}));
+  EXPECT_TRUE(engine->CnOrvalto.query("SELECT * FROM VERSOESITEM").isEmpty());
+  EXPECT_EQ(sim.requests("package").size(), 1);
+  EXPECT_EQ(sim.soapCalls("newer", "FParametrosAtualizacao").size(), 1);
+  EXPECT_FALSE(engine->Indicador().ligado());
+  EXPECT_FALSE(ui.progressVisible);
+  const QStringList stageLines = logLines().filter(QRegularExpression("^(?!DOWNLOAD EM : )"));
+  EXPECT_EQ(stageLines.join("\n").toStdString(),
+            QStringList({"Iniciando Atualização de base.", "Cria Progresso", "Iniciando Verificação de Atualização de base.",
+                         "Realizando Atualizacao.", "Verificou usuários conectados.", "Verificando Atualizabd.rar",
+                         "Realizando download do arquivo Atualizabd.rar", "Download do arquivo Atualizabd.rar concluido.",
+                         "Download Atualizabd.rar concluido.", "Apagou caminho atualizadorbd do banco",
+                         "Criou Caminho.dir", "Executando Atualizabd", "Execução com sucesso"})
+                .join("\n")
+                .toStdString());
+}
+
+TEST_F(StructureFixture, AnotherWorkstationAttachedIsAskedAboutUntilTheAnswerIsNo) {
+  offer("Atualizabd.rar", {});
+  RelayOrigem workstation("127.0.0.2", 3050);
+  const std::unique_ptr<FbConnection> other = connectTo(workstation.localizacao(location.section(':', 1)));
+  ui.queueAnswer(true);  // then the safe answer, No
+
+  EXPECT_FALSE(stage->FAtualizaBase(servicos));
+  int questions = 0;
+  for (const auto& shown : ui.shown()) {
+    if (shown.kind != "question") continue;
+    ++questions;
+    EXPECT_EQ(shown.caption, "Confirmação");
+    EXPECT_EQ(shown.text, "Não é possível atualizar a base de dados com outros usuários conectados no banco:\r"
+                          "127.0.0.1\r127.0.0.2\r\rVoce vai desconectar estes usuários e tentar atualizar novamente?");
+  }
+  EXPECT_EQ(questions, 2);
+  EXPECT_EQ(sim.requests("package").size(), 0);
+}
+
+TEST_F(StructureFixture, OutcomesOfTheStructureUpdater) {
+  // Not asked for: the service is asked all the same, nothing is fetched.
+  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"s\"");
+  offer("Atualizabd.rar", {});
+  EXPECT_TRUE(stage->FAtualizaBase(servicos));
+  EXPECT_EQ(sim.soapCalls("newer", "FParametrosAtualizacao").size(), 1);
+  EXPECT_EQ(sim.requests("package").size(), 0);
+  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
+
+  // A failing structure updater is its own business: logged, not a failure.
+  Fake failing;
+  failing.exitCode = 3;
+  offer("Falha.rar", failing);
+  EXPECT_TRUE(stage->FAtualizaBase(servicos));
+  EXPECT_TRUE(logLines().contains("AtualizadorBD.exe terminou com o código 3."));
+
+  Fake notExecutable;
+  notExecutable.executable = false;
+  offer("NaoExecuta.rar", notExecutable);
+  EXPECT_FALSE(stage->FAtualizaBase(servicos));
+  EXPECT_TRUE(logLines().contains("FExecutaEEspera: \"" + versionsFolder() + "AtualizadorBD.exe\": Permission denied"));
+  EXPECT_FALSE(QFile::exists(versionsFolder() + "AtualizadorBD.exe"));
+
+  Fake otherProgram;
+  otherProgram.programName = "Outro.exe";
+  offer("SemPrograma.rar", otherProgram);
+  EXPECT_FALSE(stage->FAtualizaBase(servicos));
+  EXPECT_TRUE(logLines().contains("AtualizadorBD.exe não encontrado no pacote."));
+
+  sim.setScenario(QJsonObject{{"parametros", QJsonValue::Null}});
+  EXPECT_FALSE(stage->FAtualizaBase(servicos));
+  EXPECT_TRUE(logLines().last().startsWith("Erro durante atualização da base de dados: "));
+}
