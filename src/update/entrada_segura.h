@@ -1,0 +1,21 @@
+#pragma once
+// What an archive entry may do to the destination folder: land inside it,
+// never through a link that leads out, and never leave a file that runs
+// with its owner's rights or that anybody may rewrite.
+#include <QString>
+
+namespace orvalto {
+
+// Why the entry `nome` (a link to `alvoLigacao` when `tipoLigacao` is not
+// 0) may not be written into `pasta`; empty when it may. Names that climb
+// ("..") or start at a root are refused, and so are links that do; the
+// path is followed through what is already on disk, so a link left by an
+// earlier entry cannot take a later one outside.
+QString FMotivoEntradaRecusada(const QString& pasta, const QString& nome, unsigned tipoLigacao,
+                               const QString& alvoLigacao);
+
+// Takes the setuid and setgid bits and others' write permission away from
+// the file or folder at `caminho`; links are left as they are.
+void PRestringePermissoes(const QString& caminho);
+
+}  // namespace orvalto
