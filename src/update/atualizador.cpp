@@ -11,7 +11,9 @@ TfrmAtualizador::TfrmAtualizador(const AppContext& ctx, ConsoleLink* console)
       contexto_(ctx, console, CnOrvalto),
       indicador_(contexto_),
       download_(contexto_, indicador_),
-      descoberta_(contexto_, download_) {}
+      descoberta_(contexto_, download_),
+      provisaoUnrar_(contexto_),
+      troca_(contexto_, download_) {}
 
 TfrmAtualizador::~TfrmAtualizador() { CnOrvalto.close(); }
 
