@@ -166,6 +166,7 @@ ResultadoExtracao TDFUnRar::extraiEntradas(const EntradasUnrar& e) {
   QByteArray destino = QFile::encodeName(Directory);
   auto cabecalho = std::make_unique<RARHeaderDataEx>();
   std::vector<wchar_t> alvoLigacao(kTamanhoAlvo);
+  const DestinoSeguro destinoSeguro(Directory);
   for (;;) {
     std::memset(cabecalho.get(), 0, sizeof *cabecalho);
     cabecalho->RedirName = alvoLigacao.data();
@@ -178,8 +179,8 @@ ResultadoExtracao TDFUnRar::extraiEntradas(const EntradasUnrar& e) {
     ++filesProcessed_;
     if (OnProgress) OnProgress(filesProcessed_, fileCount_);
     const QString nome = QString::fromWCharArray(cabecalho->FileNameW);
-    const QString motivo = FMotivoEntradaRecusada(Directory, nome, cabecalho->RedirType,
-                                                  cabecalho->RedirType ? QString::fromWCharArray(alvoLigacao.data()) : QString());
+    const QString motivo = destinoSeguro.motivoRecusa(
+        nome, cabecalho->RedirType, cabecalho->RedirType ? QString::fromWCharArray(alvoLigacao.data()) : QString());
     if (!motivo.isEmpty()) return {kEntradaRecusada, nome, motivo};
     const int processado = e.RARProcessFile(passagem.handle(), RAR_EXTRACT, destino.data(), nullptr);
     if (cancelada_) return {kInterrompida, nome, {}};

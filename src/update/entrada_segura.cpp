@@ -39,15 +39,19 @@ bool dentro(const fs::path& base, const fs::path& caminho) {
 
 }  // namespace
 
-QString FMotivoEntradaRecusada(const QString& pasta, const QString& nome, unsigned tipoLigacao,
-                               const QString& alvoLigacao) {
+DestinoSeguro::DestinoSeguro(const QString& pasta) {
+  std::error_code erro;
+  const fs::path base = fs::canonical(paraPath(pasta), erro);
+  if (!erro) base_ = base.string();
+}
+
+QString DestinoSeguro::motivoRecusa(const QString& nome, unsigned tipoLigacao, const QString& alvoLigacao) const {
   if (nome.isEmpty()) return QStringLiteral("entrada sem nome");
   if (absoluto(nome) || sobe(nome)) return QStringLiteral("caminho fora da pasta de destino");
   if (tipoLigacao != 0 && (tipoLigacao == kJuncao || alvoLigacao.isEmpty() || absoluto(alvoLigacao) || sobe(alvoLigacao)))
     return QStringLiteral("ligação para fora da pasta de destino (") + alvoLigacao + ")";
-  std::error_code erro;
-  const fs::path base = fs::canonical(paraPath(pasta), erro);
-  if (erro) return QStringLiteral("pasta de destino inacessível");
+  if (base_.empty()) return QStringLiteral("pasta de destino inacessível");
+  const fs::path base(base_);
   const fs::path destino = base / paraPath(nome);
   // A link entry replaces whatever is at its name; any other entry would be
   // written through a link already there.

@@ -18,11 +18,6 @@ using namespace orvalto::test;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 int modeOf(const QString& path) {
   struct stat st {};
   return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;

@@ -91,6 +91,11 @@ void writeFile(const QString& path, const QByteArray& bytes, int mode) {
     throw std::runtime_error("cannot chmod " + path.toStdString());
 }
 
+QByteArray readFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
 QByteArray noise(int size, unsigned seed) {
   QRandomGenerator gen(seed);
   QByteArray out(size, '\0');

@@ -15,6 +15,9 @@ void runRar(const QString& folder, const QStringList& args);
 // Writes `bytes` to `path`, making its folders; `mode` when not 0.
 void writeFile(const QString& path, const QByteArray& bytes, int mode = 0);
 
+// The bytes of `path`; "<missing>" when it cannot be read.
+QByteArray readFile(const QString& path);
+
 // Bytes that do not compress, the same for the same seed.
 QByteArray noise(int size, unsigned seed);
 

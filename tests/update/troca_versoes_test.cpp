@@ -19,11 +19,6 @@ using namespace orvalto::test;
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // Every file under `folder`, relative names, sorted.
 QStringList filesUnder(const QString& folder) {
   QStringList out;
