@@ -122,13 +122,15 @@ TDFUnRar::~TDFUnRar() = default;
 ResultadoExtracao TDFUnRar::Extract() {
   const EntradasUnrar e = EntradasUnrarCarregadas();
   if (!biblioteca_.carregada() || !e.completas()) return {kSemBiblioteca, {}, {}};
+  // Taken before anything of this component changes: it may be the one
+  // extracting right now.
+  AlvoRetorno alvo(this);
+  if (!alvo.ocupado()) return {kOutraExtracao, {}, {}};
   filesProcessed_ = 0;
   gravados_.clear();
   volumes_ = QStringList{FileName};
   pedidosVolume_ = 0;
   cancelada_ = false;
-  AlvoRetorno alvo(this);
-  if (!alvo.ocupado()) return {kOutraExtracao, {}, {}};
   contaEntradas(e);
   const ResultadoExtracao volumes = verificaVolumes();
   if (!volumes.completo()) return volumes;

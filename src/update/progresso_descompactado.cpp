@@ -43,6 +43,13 @@ TfrmProgressoDescompactado::TfrmProgressoDescompactado(const ContextoEstagio& co
 TfrmProgressoDescompactado::~TfrmProgressoDescompactado() = default;
 
 bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino) {
+  const QString erro = "FDescompactaArquivo: Erro ao descompactar o arquivo " + arquivo + ": ";
+  // Asked again while its own extraction lets events through: the window
+  // and its component are busy.
+  if (emDescompactacao_) {
+    contexto_.log(erro + ResultadoExtracao{kOutraExtracao, {}, {}}.texto());
+    return false;
+  }
   bool resultado = false;
   Interaction* ui = contexto_.ui();
   progresso_ = 0;
@@ -53,7 +60,6 @@ bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, con
     emDescompactacao_ = true;
     DFUnRar1.Directory = pastaDestino;
     DFUnRar1.FileName = arquivo;
-    const QString erro = "FDescompactaArquivo: Erro ao descompactar o arquivo " + arquivo + ": ";
     try {
       const ResultadoExtracao r = extraiEsperando();
       resultado = r.completo();

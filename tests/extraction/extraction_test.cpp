@@ -209,10 +209,15 @@ TEST_F(ExtractionFixture, TheBarGrowsOneTickAtATimeAndStartsAgainAfter79) {
 TEST_F(ExtractionFixture, EventsAreServedWhileAnEntryIsWrittenAndOnlyOneExtractionRunsAtATime) {
   makeArchive("grande.rar", {{"Grande.exe", noise(64 << 20, 7)}}, {"-m0"});
   TfrmProgressoDescompactado janela(*contexto_);
-  bool servedDuring = false;
-  QTimer::singleShot(0, [&] { servedDuring = janela.EmDescompactacao(); });
+  bool servedDuring = false, nested = true;
+  QTimer::singleShot(0, [&] {
+    servedDuring = janela.EmDescompactacao();
+    nested = janela.FDescompactaArquivo(work("grande.rar"), folder("outra"));
+  });
   EXPECT_TRUE(janela.FDescompactaArquivo(work("grande.rar"), folder("dest")));
   EXPECT_TRUE(servedDuring);
+  EXPECT_FALSE(nested);
+  EXPECT_EQ(readFile(work("dest/Grande.exe")).size(), 64 << 20);
 
   makeArchive("pequeno.rar", {{"A.exe", "a"}, {"B.exe", "b"}});
   TDFUnRar primeiro(exeDir_.path()), segundo(exeDir_.path());
