@@ -41,7 +41,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6network6 libqt6widgets6 libqt6test6
   qt6-qpa-plugins libgl-dev
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
-  libunrar5 libunrar-headers rar
+  libunrar5 libunrar-headers rar unrar
   libcurl4-openssl-dev libpugixml-dev libinih-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth procps python3

@@ -42,4 +42,13 @@ void HeadlessInteraction::showBalloon(const QString& title, const QString& text,
   std::fflush(err_);
 }
 
+void HeadlessInteraction::extractionShow(const QString& archive) {
+  if (!log_) return;
+  try {
+    log_->PGravaLog("Descompactando arquivos: " + archive);
+  } catch (const std::exception& e) {
+    std::fprintf(err_, "Log: %s\n", e.what());
+  }
+}
+
 }  // namespace orvalto

@@ -29,6 +29,12 @@ class Interaction {
     (void)done, (void)total, (void)detail;
   }
   virtual void progressHide() {}
+
+  // The extraction window ("Descompactando arquivos"), shown while one
+  // archive is extracted: its gauge (0 to 100) and its growing bar of "|".
+  virtual void extractionShow(const QString& archive) { (void)archive; }
+  virtual void extractionUpdate(int position, const QString& bar) { (void)position, (void)bar; }
+  virtual void extractionHide() {}
 };
 
 // Balloon texts are cut the same way everywhere.

@@ -1,5 +1,6 @@
 #include "gui/widget_interaction.h"
 
+#include "gui/janela_descompactacao.h"
 #include "gui/painel_progresso.h"
 
 #include <QMessageBox>
@@ -66,6 +67,21 @@ void WidgetInteraction::progressUpdate(qint64 done, qint64 total, const QString&
 
 void WidgetInteraction::progressHide() {
   if (painel_) painel_->esconde();
+}
+
+JanelaDescompactacao& WidgetInteraction::janelaDescompactacao() {
+  if (!descompactacao_) descompactacao_ = std::make_unique<JanelaDescompactacao>();
+  return *descompactacao_;
+}
+
+void WidgetInteraction::extractionShow(const QString&) { janelaDescompactacao().mostra(); }
+
+void WidgetInteraction::extractionUpdate(int position, const QString& bar) {
+  janelaDescompactacao().atualiza(position, bar);
+}
+
+void WidgetInteraction::extractionHide() {
+  if (descompactacao_) descompactacao_->esconde();
 }
 
 }  // namespace orvalto

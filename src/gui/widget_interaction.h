@@ -9,6 +9,7 @@
 
 namespace orvalto {
 
+class JanelaDescompactacao;
 class PainelProgresso;
 
 // One balloon as the tray icon gets it.
@@ -40,12 +41,19 @@ class WidgetInteraction : public Interaction {
   void progressUpdate(qint64 done, qint64 total, const QString& detail) override;
   void progressHide() override;
 
+  // The extraction window, created when first shown.
+  void extractionShow(const QString& archive) override;
+  void extractionUpdate(int position, const QString& bar) override;
+  void extractionHide() override;
+
   PainelProgresso& painel();
+  JanelaDescompactacao& janelaDescompactacao();
   const BalaoBandeja& ultimoBalao() const { return ultimoBalao_; }
 
  private:
   QSystemTrayIcon* tray_ = nullptr;
   std::unique_ptr<PainelProgresso> painel_;
+  std::unique_ptr<JanelaDescompactacao> descompactacao_;
   BalaoBandeja ultimoBalao_;
 };
 

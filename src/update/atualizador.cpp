@@ -7,26 +7,6 @@
 #include "update/verifica_pastas.h"
 
 namespace orvalto {
-namespace {
-
-// Until the extraction and replacement stages are part of the engine, the
-// structure update cannot extract its package and says so.
-AtualizaBase::Descompacta extracaoIndisponivel(const ContextoEstagio& contexto) {
-  return [contexto](const QString& arquivo, const QString&) {
-    contexto.log("FDescompactaArquivo: extração indisponível: " + arquivo);
-    return false;
-  };
-}
-
-AtualizaBase::ApagaVersaoItem remocaoIndisponivel(const ContextoEstagio& contexto) {
-  return [contexto](const QString& endereco) {
-    contexto.log("FApagaVersaoItem: remoção indisponível: " + endereco);
-    return false;
-  };
-}
-
-}  // namespace
-
 TfrmAtualizador::TfrmAtualizador(const AppContext& ctx, ConsoleLink* console)
     : ctx_(ctx),
       console_(console),
@@ -34,8 +14,13 @@ TfrmAtualizador::TfrmAtualizador(const AppContext& ctx, ConsoleLink* console)
       indicador_(contexto_),
       download_(contexto_, indicador_),
       descoberta_(contexto_, download_),
+      provisaoUnrar_(contexto_),
+      troca_(contexto_, download_),
       backup_(contexto_, indicador_),
-      atualizaBase_(contexto_, indicador_, download_, extracaoIndisponivel(contexto_), remocaoIndisponivel(contexto_)) {}
+      atualizaBase_(
+          contexto_, indicador_, download_,
+          [this](const QString& arquivo, const QString& pasta) { return FDescompactaArquivo(arquivo, pasta); },
+          [this](const QString& endereco) { return FApagaVersaoItem(endereco); }) {}
 
 TfrmAtualizador::~TfrmAtualizador() { CnOrvalto.close(); }
 

@@ -12,6 +12,8 @@
 #include "update/discovery.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
+#include "update/progresso_descompactado.h"
+#include "update/troca_versoes.h"
 
 #include <QDateTime>
 
@@ -47,6 +49,21 @@ class TfrmAtualizador {
   bool EmBusca() const { return descoberta_.EmBusca; }
 
   // --- extraction and executable replacement ---
+  // Installs the queued packages' executables, empties the queue and tells
+  // the registration service (through `servicos`, the shared client).
+  bool FTrocaVersoes(SharedWebService& servicos) { return troca_.FTrocaVersoes(servicos); }
+  void PListaArquivos(QStringList& lista, const QString& pasta, bool recursivo, const QString& extensao) const {
+    troca_.PListaArquivos(lista, pasta, recursivo, extensao);
+  }
+  bool FApagaVersaoItem(const QString& endereco) { return troca_.FApagaVersaoItem(endereco); }
+  // Extracts one archive into an existing folder, with a progress window
+  // for this call only (a stage that extracts several keeps its own
+  // TfrmProgressoDescompactado instead).
+  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino) {
+    TfrmProgressoDescompactado janela(contexto_);
+    return janela.FDescompactaArquivo(arquivo, pastaDestino);
+  }
+  TrocaVersoes& Troca() { return troca_; }
 
   // --- attached users, folders, backup and restore ---
   int FContaConexoes();
@@ -85,6 +102,8 @@ class TfrmAtualizador {
   IndicadorEspera indicador_;
   DownloadPacotes download_;
   DescobertaVersoes descoberta_;
+  ProvisaoUnrar provisaoUnrar_;
+  TrocaVersoes troca_;
   BackupBanco backup_;
   AtualizaBase atualizaBase_;
 };

@@ -30,6 +30,13 @@ const char* const kTituloProgresso = "Baixando versões";
 // a whole package.
 QString nomeTemporario(const QString& destino) { return destino + ".baixando"; }
 
+// A transfer cut by a crash leaves its temporary file behind; nothing else
+// ever removes it. (Not while a transfer runs: its file is one of them.)
+void apagaRestosDeTransferencia(const QString& pasta, const EstadoTerminais* estado) {
+  if (estado && estado->EmDownload) return;
+  for (const QString& nome : listFiles(pasta, "*.baixando")) deleteFile(pasta + nome);
+}
+
 // Unbuffered: a write that fails (a full disk) fails at once, with the
 // system's reason, instead of later in a flush that no longer knows it.
 void abreParaGravar(QFile& arquivo) {
@@ -92,6 +99,7 @@ bool DownloadPacotes::FBaixaVersoes(bool janelaProgresso) {
     const QueryResult fila = contexto_.CnOrvalto().query("Select * from VersoesItem      Where VersaoAAtualizar <> \"\" ");
     const QString pastaTmp = FCaminhoVersoes(contexto_.CnOrvalto()) + "TMP" + QDir::separator();
     if (!folderExists(pastaTmp) && !createFolder(pastaTmp)) return false;
+    apagaRestosDeTransferencia(pastaTmp, contexto_.estado());
     if (fila.isEmpty()) {
       contexto_.log("[ERRO]:Nao existem versoes disponivels para download");
       return false;

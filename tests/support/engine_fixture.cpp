@@ -33,8 +33,10 @@ EngineFixture::EngineFixture() {
 
 EngineFixture::~EngineFixture() { engine.reset(); }
 
-QStringList EngineFixture::logLines() const {
-  QFile file(log->fileFor(QDate::currentDate()));
+QStringList EngineFixture::logLines() const { return logLinesOf(*log); }
+
+QStringList logLinesOf(const OperationLog& log) {
+  QFile file(log.fileFor(QDate::currentDate()));
   if (!file.open(QIODevice::ReadOnly)) return {};
   QStringList lines;
   for (const QString& line : fromCp1252(file.readAll()).split("\r\n", Qt::SkipEmptyParts)) lines.append(line.mid(22));

@@ -28,6 +28,9 @@ class RecordingConsole : public ConsoleLink {
   void PMostraBalao(const QString& titulo, const QString& texto, int tipo, int segundos) override;
 };
 
+// Lines of today's log file, without their time stamps.
+QStringList logLinesOf(const OperationLog& log);
+
 class EngineFixture {
  public:
   EngineFixture();

@@ -27,6 +27,18 @@ void ScriptedInteraction::progressUpdate(qint64 done, qint64 total, const QStrin
 
 void ScriptedInteraction::progressHide() { progressVisible = false; }
 
+void ScriptedInteraction::extractionShow(const QString& archive) {
+  extractionVisible = true;
+  shown_.append({"extraction", MessageIcon::None, "Descompactando arquivos", archive});
+}
+
+void ScriptedInteraction::extractionUpdate(int position, const QString& bar) {
+  if (extractionPositions.isEmpty() || extractionPositions.last() != position) extractionPositions.append(position);
+  extractionBar = bar;
+}
+
+void ScriptedInteraction::extractionHide() { extractionVisible = false; }
+
 QList<ScriptedInteraction::Shown> ScriptedInteraction::messages() const {
   QList<Shown> out;
   for (const Shown& s : shown_)

@@ -12,7 +12,7 @@ namespace orvalto {
 class ScriptedInteraction : public Interaction {
  public:
   struct Shown {
-    QString kind;  // "message", "question", "balloon", "progress"
+    QString kind;  // "message", "question", "balloon", "progress", "extraction"
     MessageIcon icon = MessageIcon::None;
     QString caption;
     QString text;
@@ -28,6 +28,9 @@ class ScriptedInteraction : public Interaction {
   void progressShow(const QString& caption) override;
   void progressUpdate(qint64 done, qint64 total, const QString& detail) override;
   void progressHide() override;
+  void extractionShow(const QString& archive) override;
+  void extractionUpdate(int position, const QString& bar) override;
+  void extractionHide() override;
 
   const QList<Shown>& shown() const { return shown_; }
   QList<Shown> messages() const;
@@ -37,6 +40,12 @@ class ScriptedInteraction : public Interaction {
   bool progressVisible = false;
   qint64 progressDone = 0;
   qint64 progressTotal = 0;
+
+  // The extraction window: whether it is shown, the gauge positions it
+  // went through (repeats dropped) and its bar.
+  bool extractionVisible = false;
+  QList<int> extractionPositions;
+  QString extractionBar;
 
  private:
   QList<Shown> shown_;

@@ -2,16 +2,11 @@
 // Downloads one package with the update engine while a terminal on loopback
 // asks "[STATUS]" every 10 ms; prints the throughput, the status reply
 // latency during the transfer and the peak resident memory.
-#include "base/app_context.h"
-#include "base/headless_interaction.h"
-#include "base/operation_log.h"
-#include "bench_common.h"
-#include "update/atualizador.h"
+#include "bench_support.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -35,28 +30,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: orvalto-bench-download URL FOLDER\n");
     return 2;
   }
-  QTemporaryDir logDir;
-  OperationLog log(logDir.path());
-  HeadlessInteraction ui(nullptr, stderr);
-  AppContext ctx{logDir.path(), "orvalto-bench-download", &log, &ui};
-  EstadoTerminais estado;
-  TerminalServer server(estado, ctx);
-  if (!server.escuta(0)) return 1;
-  bench::ServerConsole console(estado, server);
-  TfrmAtualizador engine(ctx, &console);
+  BenchEngine bench("orvalto-bench-download");
 
-  // Answers that say a download is running: those of the transfer.
-  bench::StatusProbe terminal(server.porta(), "[STATUS]:2|");
+  // Only the answers that say a download is running count.
+  StatusProbe terminal(bench.server.porta(), [](const std::string& reply) { return reply == "[STATUS]:2|"; });
   QElapsedTimer clock;
   clock.start();
-  const bool ok = engine.FBaixaArquivo(argv[1], QString(argv[2]) + "/", false);
+  const bool ok = bench.engine.FBaixaArquivo(argv[1], QString(argv[2]) + "/", false);
   const double seconds = double(clock.nsecsElapsed()) / 1e9;
   terminal.stop();
 
   const QString file = QString(argv[2]) + "/" + QString(argv[1]).section('/', -1);
   const double mib = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
   std::printf("download: %s, %.1f MiB in %.2f s = %.1f MiB/s\n", ok ? "ok" : "FAILED", mib, seconds, mib / seconds);
-  std::printf("[STATUS] during the transfer: %s\n", bench::latencySummary(terminal.latenciesMs()).c_str());
+  std::printf("[STATUS] during the transfer: %s\n", terminal.summary().toUtf8().constData());
   std::printf("peak resident memory: %ld KiB\n", peakRssKb());
   return ok ? 0 : 1;
 }

@@ -1,0 +1,81 @@
+#include "update/instalacao_executaveis.h"
+
+#include "platform/files.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace orvalto {
+namespace {
+
+// Renames over an existing target in one step.
+bool substitui(const QString& de, const QString& para) {
+  return std::rename(QFile::encodeName(de).constData(), QFile::encodeName(para).constData()) == 0;
+}
+
+}  // namespace
+
+QString FNomeCopiaAntiga(const QString& nome, const QDate& dia) {
+  return nome.left(nome.size() - 4) + "_OLD-" + dia.toString("dd-MM-yyyy") + ".exe";
+}
+
+InstalacaoExecutaveis::InstalacaoExecutaveis(QString pastaVersoes, QDate dia)
+    : pasta_(std::move(pastaVersoes)), dia_(dia) {}
+
+InstalacaoExecutaveis::~InstalacaoExecutaveis() { desfaz(); }
+
+bool InstalacaoExecutaveis::instala(const QString& origem) {
+  const QString nome = QFileInfo(origem).fileName();
+  Instalado item{pasta_ + nome, {}, false};
+  const QString temporario = item.destino + ".instalando";
+  if (!copyFile(origem, temporario, false)) {
+    erro_ = "não foi possível copiar " + origem + " para " + temporario;
+    return false;
+  }
+  if (fileExists(item.destino)) {
+    const QString datado = pasta_ + FNomeCopiaAntiga(nome, dia_);
+    if (renameFile(item.destino, datado)) {
+      item.anterior = datado;
+    } else {
+      // The day's old copy is there already: it stays, and this version is
+      // kept aside only until the replacement is confirmed.
+      item.anterior = item.destino + ".anterior";
+      item.guardaTemporaria = true;
+      deleteFile(item.anterior);
+      if (!renameFile(item.destino, item.anterior)) {
+        deleteFile(temporario);
+        erro_ = "não foi possível renomear " + item.destino;
+        return false;
+      }
+    }
+  }
+  if (!renameFile(temporario, item.destino)) {
+    deleteFile(temporario);
+    if (!item.anterior.isEmpty()) substitui(item.anterior, item.destino);
+    erro_ = "não foi possível gravar " + item.destino;
+    return false;
+  }
+  instalados_.append(item);
+  return true;
+}
+
+void InstalacaoExecutaveis::confirma() {
+  for (const Instalado& item : instalados_)
+    if (item.guardaTemporaria) deleteFile(item.anterior);
+  instalados_.clear();
+}
+
+void InstalacaoExecutaveis::desfaz() {
+  while (!instalados_.isEmpty()) volta(instalados_.takeLast());
+}
+
+void InstalacaoExecutaveis::volta(const Instalado& item) {
+  if (item.anterior.isEmpty())
+    deleteFile(item.destino);
+  else
+    substitui(item.anterior, item.destino);
+}
+
+}  // namespace orvalto
