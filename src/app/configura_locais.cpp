@@ -5,6 +5,7 @@
 #include "app/self_replacement.h"
 #include "app/startup.h"
 #include "base/version.h"
+#include "notify/email_falha.h"
 #include "update/atualizador.h"
 
 namespace orvalto {
@@ -22,9 +23,13 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       servicos_(),
       busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
       agendador_(ctx, {}),
-      email_(ctx) {
+      email_(ctx),
+      processo_(ctx, *this, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_,
+                ligacoesDoProcesso()) {
   server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
+  server_.aoAtualizar = [this] { FAtualizacao(); };
   acessoPeloMotor(agendador_.dependencias(), [this]() -> TfrmAtualizador& { return garanteAtualizador(); });
+  agendador_.dependencias().atualiza = [this] { FAtualizacao(); };
   TmAgendamentoTimer = [this] { agendador_.TmAgendamentoTimer(); };
   // The server belongs to the window from its first moment; its events are
   // handled once the event loop runs, after the rest of the creation.
@@ -41,6 +46,31 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
 }
 
 TfrmConfiguraLocais::~TfrmConfiguraLocais() { FormDestroy(); }
+
+ProcessoAtualizacao::Ligacoes TfrmConfiguraLocais::ligacoesDoProcesso() {
+  ProcessoAtualizacao::Ligacoes ligacoes;
+  ligacoes.agendamento = [this](bool ligado) {
+    if (ligado)
+      tmAgendamento_.start();
+    else
+      tmAgendamento_.stop();
+  };
+  ligacoes.enviaEmailFalha = [this](int falha) {
+    EnviaEmailFalha(email_, static_cast<FalhaAtualizacao>(falha), Empresa);
+  };
+  ligacoes.aoTerminar = [this] { busca_.aoTerminarAtualizacao(); };
+  return ligacoes;
+}
+
+void TfrmConfiguraLocais::FAtualizacao() {
+  // A scheduled minute can come between a terminal's accepted request and
+  // the start of its run: one run at a time.
+  if (EmAtualizacao) {
+    gravaLog(ctx_, "FAtualizacao: atualização já em andamento.");
+    return;
+  }
+  processo_.FAtualizacao();
+}
 
 void TfrmConfiguraLocais::iniciaServidor(quint16 porta) {
   if (server_.escuta(porta)) return;

@@ -11,6 +11,7 @@
 #include "base/console_link.h"
 #include "notify/envia_email.h"
 #include "terminal/agendador_atualizacao.h"
+#include "update/processo_atualizacao.h"
 #include "update/new_version_search.h"
 
 #include <QObject>
@@ -63,6 +64,10 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // provides them. Without a run a due schedule waits.
   AgendadorAtualizacao& Agendador() { return agendador_; }
 
+  // The update run (a terminal's "[ATUALIZAR]", the scheduled minute).
+  // Refused while one is going on.
+  void FAtualizacao();
+
   // The failure mail's sender, one for the whole program.
   TFEnviaEmail& FEnviaEmail() { return email_; }
 
@@ -101,6 +106,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   void FormDestroy();
 
  private:
+  ProcessoAtualizacao::Ligacoes ligacoesDoProcesso();
   void iniciaServidor(quint16 porta);
 
   AppContext ctx_;
@@ -112,6 +118,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   BuscaNovasVersoes busca_;
   AgendadorAtualizacao agendador_;
   TFEnviaEmail email_;
+  ProcessoAtualizacao processo_;
   bool destruido_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include "db/transactions.h"
 #include "platform/files.h"
 #include "services/dm_web_service.h"
+#include "update/configura_servicos.h"
 #include "update/download_pacotes.h"
 #include "update/instalacao_executaveis.h"
 #include "update/lista_arquivos.h"
@@ -73,7 +74,7 @@ bool TrocaVersoes::FTrocaVersoes(SharedWebService& servicos) {
     // The executables are in place: a service that cannot be told must not
     // make the run put back a database they need.
     try {
-      servico->PConfiguraServicos(cn);
+      PConfiguraServicos(*servico, cn, contexto_.app().exeDir);
       if (!servico->FConfirmaAtualizacao(modulos))
         contexto_.log(QString(kErro) + "o serviço recusou a confirmação da atualização.");
     } catch (const std::exception& e) {

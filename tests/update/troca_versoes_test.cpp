@@ -32,7 +32,7 @@ QString oldCopy(const QString& name) { return FNomeCopiaAntiga(name, QDate::curr
 
 struct TrocaFixture : ::testing::Test, EngineFixture {
   VendorSim sim;
-  SharedWebService servicos{exeDir.path()};
+  SharedWebService servicos;
   QTemporaryDir staging;
 
   void SetUp() override {
