@@ -42,4 +42,9 @@ void HeadlessInteraction::showBalloon(const QString& title, const QString& text,
   std::fflush(err_);
 }
 
+QString HeadlessInteraction::pickFolder(const QString& caption, const QString&) {
+  emitLine(caption + ": nenhuma pasta escolhida (sem janelas)");
+  return {};
+}
+
 }  // namespace orvalto

@@ -21,6 +21,7 @@ class HeadlessInteraction : public Interaction {
   void showMessage(MessageIcon icon, const QString& caption, const QString& text) override;
   bool askYesNo(const QString& caption, const QString& text, bool safeAnswer) override;
   void showBalloon(const QString& title, const QString& text, int kind, int seconds) override;
+  QString pickFolder(const QString& caption, const QString& start) override;
 
   // "Caption: text", line breaks inside the text written as " / ".
   static QString oneLine(const QString& caption, const QString& text);

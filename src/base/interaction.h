@@ -29,6 +29,10 @@ class Interaction {
     (void)done, (void)total, (void)detail;
   }
   virtual void progressHide() {}
+
+  // A folder picker that can create folders, opened at `start`: the chosen
+  // folder, or empty when nothing was chosen. Headless: empty.
+  virtual QString pickFolder(const QString& caption, const QString& start) = 0;
 };
 
 // Balloon texts are cut the same way everywhere.

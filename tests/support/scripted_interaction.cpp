@@ -27,6 +27,11 @@ void ScriptedInteraction::progressUpdate(qint64 done, qint64 total, const QStrin
 
 void ScriptedInteraction::progressHide() { progressVisible = false; }
 
+QString ScriptedInteraction::pickFolder(const QString& caption, const QString& start) {
+  shown_.append({"folder", MessageIcon::None, caption, start});
+  return folders_.isEmpty() ? QString() : folders_.dequeue();
+}
+
 QList<ScriptedInteraction::Shown> ScriptedInteraction::messages() const {
   QList<Shown> out;
   for (const Shown& s : shown_)
