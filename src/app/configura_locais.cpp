@@ -20,8 +20,13 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       ctx_(ctx),
       server_(*this, ctx),
       servicos_(ctx.exeDir),
-      busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this) {
+      busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
+      formulario_({ctx, [this]() -> const FbConnection& { return garanteAtualizador().CnOrvalto; }, &servicos_,
+                   [this] { FBuscaNovasVersoes(); }},
+                  ModoGravacao, UltimaTecla) {
   server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
+  FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
+  PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
   // The server belongs to the window from its first moment; its events are
   // handled once the event loop runs, after the rest of the creation.
   iniciaServidor(porta);

@@ -9,6 +9,7 @@
 #include "terminal/terminal_server.h"
 #include "base/run_state.h"
 #include "base/console_link.h"
+#include "console/formulario_configuracoes.h"
 #include "update/new_version_search.h"
 
 #include <QObject>
@@ -84,8 +85,11 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // The window became visible. False: it goes back to the tray (the server
   // designation was refused). The settings are loaded either way.
   bool FormShow();
-  std::function<bool()> FVerificaServidor;     // server designation check, when present
-  std::function<void()> PCarregaConfiguracoes;  // settings and users list, when present
+  std::function<bool()> FVerificaServidor;     // server designation check (the settings form's)
+  std::function<void()> PCarregaConfiguracoes;  // settings and users list (the settings form's)
+
+  // The settings form the window's fields show.
+  FormularioConfiguracoes& Formulario() { return formulario_; }
 
   // Program end: replaces the running executable by a newer copy from the
   // versions folder, then releases the shared engine. Runs once.
@@ -101,6 +105,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   std::unique_ptr<TfrmAtualizador> frmAtualizador_;
   SharedWebService servicos_;
   BuscaNovasVersoes busca_;
+  FormularioConfiguracoes formulario_;
   bool destruido_ = false;
 };
 
