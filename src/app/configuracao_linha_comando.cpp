@@ -16,6 +16,7 @@
 #include "platform/system.h"
 #include "platform/terminal_input.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMap>
 
@@ -78,13 +79,17 @@ std::optional<Pedidos> leAtribuicoes(const QStringList& atribuicoes) {
 
 // The folders: the named ones, and a stored one that is still empty, go
 // through the window's validation; a stored folder is not validated again.
+// A folder named relative to where the command runs is stored whole: the
+// service does not run there.
 bool aplicaPastas(const AppContext& ctx, const Pedidos& pedidos, Configuracoes& v) {
   const QList<std::tuple<const char*, PastaConfigurada, QString*>> pastas{
       {"CAMINHOLOCALBACKUP", PastaConfigurada::Backup, &v.CAMINHOLOCALBACKUP},
       {"CAMINHOVERSOES", PastaConfigurada::Versoes, &v.CAMINHOVERSOES}};
   for (const auto& [nome, pasta, valor] : pastas) {
     if (!pedidos.contains(nome) && !valor->isEmpty()) continue;
-    const ValidacaoPasta r = validaPasta(pasta, pedidos.value(nome, *valor), *ctx.ui);
+    QString texto = pedidos.value(nome, *valor).trimmed();
+    if (!texto.isEmpty() && QDir::isRelativePath(texto)) texto = QDir::current().absoluteFilePath(texto);
+    const ValidacaoPasta r = validaPasta(pasta, texto, *ctx.ui);
     if (!r.valida) return false;
     *valor = r.texto;
   }

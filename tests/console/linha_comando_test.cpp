@@ -45,8 +45,9 @@ class LinhaDeComando : public ::testing::Test {
     addProductUser(*db, "MESTRE", "MESTRE");
   }
 
-  Resultado roda(const QStringList& args, const QByteArray& entrada = {}) {
+  Resultado roda(const QStringList& args, const QByteArray& entrada = {}, const QString& pasta = {}) {
     QProcess p;
+    p.setWorkingDirectory(pasta);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("QT_QPA_PLATFORM");
@@ -122,11 +123,12 @@ TEST_F(LinhaDeComando, ARefusedValueChangesNothing) {
 
 TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   db->execute("DELETE FROM VERSOESCAB");  // a first save inserts the row
-  const QStringList args{"--configura", "CAMINHOVERSOES=" + versoes.path(), "--sim",
-                         "CAMINHOLOCALBACKUP=" + backup.path(), "USUARIOSATUALIZAVERSAO=joao", "USAPROXY=S",
+  QDir(backup.path()).mkdir("copias");
+  const QStringList args{"--configura", "CAMINHOVERSOES=" + versoes.path(), "--sim", "CAMINHOLOCALBACKUP=copias",
+                         "USUARIOSATUALIZAVERSAO=joao", "USAPROXY=S",
                          "PROXY=127.0.0.1", "PORTAPROXY=3128", "AUTENTICACAOPROXY=S", "USUARIOPROXY=ana",
                          "SENHAPROXY=segredo9"};
-  Resultado r = roda(args, "chave9\n");
+  Resultado r = roda(args, "chave9\n", backup.path());  // the backup folder named from where it runs
   ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
   EXPECT_EQ(r.saida, "Dados gravados com sucesso!\n");
   EXPECT_FALSE(r.erros.contains("segredo9"));
@@ -145,7 +147,7 @@ TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   FormularioConfiguracoes form({ctx, [&]() -> const FbConnection& { return *origem; }, nullptr, {}}, modo, tecla);
   form.PCarregaConfiguracoes();
   EXPECT_EQ(modo, "A");
-  EXPECT_EQ(form.CAMINHOLOCALBACKUP.texto, backup.path() + "/");
+  EXPECT_EQ(form.CAMINHOLOCALBACKUP.texto, backup.path() + "/copias/");
   EXPECT_EQ(form.CAMINHOVERSOES.texto, versoes.path() + "/");
   EXPECT_TRUE(form.ChkProxy && form.chkUsaAutenticacao);
   EXPECT_EQ(form.edtIpProxy.texto, "127.0.0.1");
