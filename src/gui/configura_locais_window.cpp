@@ -27,6 +27,7 @@ constexpr int kLargura = 400;
 constexpr int kAltura = 425;
 constexpr int kAlturaBotoes = 32;
 constexpr int kColunasUsuarios = 4;
+constexpr int kBordaLista = 24;  // the list's frame and its scroll bar
 
 }  // namespace
 
@@ -84,7 +85,7 @@ QWidget* ConfiguraLocaisWindow::criaPanel1() {
   cklistUsuariosAtualiza_->setFlow(QListView::TopToBottom);
   cklistUsuariosAtualiza_->setWrapping(true);
   cklistUsuariosAtualiza_->setUniformItemSizes(true);
-  const int larguraColuna = (kLargura - 2 * layout->contentsMargins().left() - 24) / kColunasUsuarios;
+  const int larguraColuna = (kLargura - 2 * layout->contentsMargins().left() - kBordaLista) / kColunasUsuarios;
   cklistUsuariosAtualiza_->setGridSize(QSize(larguraColuna, cklistUsuariosAtualiza_->fontMetrics().height() + 4));
   auto* rotulo = new QLabel("Usuarios que podem atualizar:", panel1);
   rotulo->setBuddy(cklistUsuariosAtualiza_);
