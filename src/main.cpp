@@ -1,6 +1,7 @@
 // orvalto-atualizador: the server-side updater of Orvalto.
 #include "base/app_context.h"
 #include "app/configura_locais.h"
+#include "app/configuracao_linha_comando.h"
 #include "base/headless_interaction.h"
 #include "base/operation_log.h"
 #include "app/program_options.h"
@@ -25,6 +26,12 @@ int main(int argc, char** argv) {
   if (options.help || !options.error.isEmpty()) {
     std::fprintf(stderr, "%s%s", options.error.isEmpty() ? "" : qPrintable(options.error + "\n"), qPrintable(usageText()));
     return options.help ? 0 : 2;
+  }
+  // The settings on the command line: no single-instance check, no port,
+  // so that they work beside the running service.
+  if (options.mostraConfiguracao || options.alteraConfiguracao) {
+    QCoreApplication app(argc, argv);
+    return executaConfiguracao(options);
   }
 
   installTerminationHandler();

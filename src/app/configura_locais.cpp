@@ -25,12 +25,17 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       agendador_(ctx, {}),
       email_(ctx),
       processo_(ctx, *this, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_,
-                ligacoesDoProcesso()) {
+                ligacoesDoProcesso()),
+      formulario_({ctx, [this]() -> const FbConnection& { return garanteAtualizador().CnOrvalto; }, &servicos_,
+                   [this] { FBuscaNovasVersoes(); }},
+                  ModoGravacao, UltimaTecla) {
   server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
   server_.aoAtualizar = [this] { FAtualizacao(); };
   acessoPeloMotor(agendador_.dependencias(), [this]() -> TfrmAtualizador& { return garanteAtualizador(); });
   agendador_.dependencias().atualiza = [this] { FAtualizacao(); };
   TmAgendamentoTimer = [this] { agendador_.TmAgendamentoTimer(); };
+  FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
+  PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
   // The server belongs to the window from its first moment; its events are
   // handled once the event loop runs, after the rest of the creation.
   iniciaServidor(porta);

@@ -11,6 +11,7 @@
 #include "base/console_link.h"
 #include "notify/envia_email.h"
 #include "terminal/agendador_atualizacao.h"
+#include "console/formulario_configuracoes.h"
 #include "update/processo_atualizacao.h"
 #include "update/new_version_search.h"
 
@@ -98,8 +99,11 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // The window became visible. False: it goes back to the tray (the server
   // designation was refused). The settings are loaded either way.
   bool FormShow();
-  std::function<bool()> FVerificaServidor;     // server designation check, when present
-  std::function<void()> PCarregaConfiguracoes;  // settings and users list, when present
+  std::function<bool()> FVerificaServidor;     // server designation check (the settings form's)
+  std::function<void()> PCarregaConfiguracoes;  // settings and users list (the settings form's)
+
+  // The settings form the window's fields show.
+  FormularioConfiguracoes& Formulario() { return formulario_; }
 
   // Program end: replaces the running executable by a newer copy from the
   // versions folder, then releases the shared engine. Runs once.
@@ -119,6 +123,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   AgendadorAtualizacao agendador_;
   TFEnviaEmail email_;
   ProcessoAtualizacao processo_;
+  FormularioConfiguracoes formulario_;
   bool destruido_ = false;
 };
 

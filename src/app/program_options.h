@@ -12,6 +12,10 @@ struct ProgramOptions {
   bool headless = false;       // --headless: no widgets, messages to the log and stderr
   int port = kPortaTerminais;  // --port N: the terminals' TCP port
   bool help = false;
+  bool mostraConfiguracao = false;  // --configuracao: print the settings and end
+  bool alteraConfiguracao = false;  // --configura NOME=valor ...: change settings and end
+  QStringList atribuicoes;          // the NOME=valor arguments of --configura
+  bool sim = false;                 // --sim: answer Yes to the settings' question
   QString error;               // not empty when the arguments were not understood
 };
 

@@ -51,4 +51,9 @@ void HeadlessInteraction::extractionShow(const QString& archive) {
   }
 }
 
+QString HeadlessInteraction::pickFolder(const QString& caption, const QString&) {
+  emitLine(caption + ": nenhuma pasta escolhida (sem janelas)");
+  return {};
+}
+
 }  // namespace orvalto

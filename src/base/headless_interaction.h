@@ -23,6 +23,7 @@ class HeadlessInteraction : public Interaction {
   void showBalloon(const QString& title, const QString& text, int kind, int seconds) override;
   // The extraction window is one log line naming the archive.
   void extractionShow(const QString& archive) override;
+  QString pickFolder(const QString& caption, const QString& start) override;
 
   // "Caption: text", line breaks inside the text written as " / ".
   static QString oneLine(const QString& caption, const QString& text);

@@ -35,6 +35,9 @@ class Interaction {
   virtual void extractionShow(const QString& archive) { (void)archive; }
   virtual void extractionUpdate(int position, const QString& bar) { (void)position, (void)bar; }
   virtual void extractionHide() {}
+  // A folder picker that can create folders, opened at `start`: the chosen
+  // folder, or empty when nothing was chosen. Headless: empty.
+  virtual QString pickFolder(const QString& caption, const QString& start) = 0;
 };
 
 // Balloon texts are cut the same way everywhere.

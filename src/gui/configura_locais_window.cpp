@@ -2,6 +2,7 @@
 
 #include "app/configura_locais.h"
 #include "base/handler_guard.h"
+#include "gui/campos_configuracoes.h"
 #include "gui/teclas_formulario.h"
 #include "gui/widget_interaction.h"
 
@@ -9,7 +10,6 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QListWidget>
 #include <QVBoxLayout>
 
 namespace orvalto {
@@ -26,6 +26,8 @@ namespace {
 constexpr int kLargura = 400;
 constexpr int kAltura = 425;
 constexpr int kAlturaBotoes = 32;
+constexpr int kColunasUsuarios = 4;
+constexpr int kBordaLista = 24;  // the list's frame and its scroll bar
 
 }  // namespace
 
@@ -60,6 +62,8 @@ ConfiguraLocaisWindow::ConfiguraLocaisWindow(TfrmConfiguraLocais& form, WidgetIn
   layout->setSpacing(0);
   layout->addWidget(criaPanel1(), 1);
   layout->addWidget(criaPanelBotoes());
+  campos_ = new CamposConfiguracoes(form_.Formulario(), form_.context(), grupoLocais_, grupoWebService_,
+                                    cklistUsuariosAtualiza_, this);
   new TeclasFormulario(this, &form_.UltimaTecla, [this](bool proximo) { focusNextPrevChild(proximo); });
   criaIconeBandeja();
 }
@@ -75,11 +79,14 @@ QWidget* ConfiguraLocaisWindow::criaPanel1() {
   grupoLocais_->setLayout(new QVBoxLayout);
   grupoWebService_ = new QGroupBox(QString::fromUtf8("Conexão WebService"), panel1);
   grupoWebService_->setLayout(new QVBoxLayout);
-  cklistUsuariosAtualiza_ = new QTreeWidget(panel1);
+  // Four columns: the names run down each column and on into the next.
+  cklistUsuariosAtualiza_ = new QListWidget(panel1);
   cklistUsuariosAtualiza_->setObjectName("cklistUsuariosAtualiza");
-  cklistUsuariosAtualiza_->setColumnCount(4);
-  cklistUsuariosAtualiza_->setRootIsDecorated(false);
-  cklistUsuariosAtualiza_->header()->hide();
+  cklistUsuariosAtualiza_->setFlow(QListView::TopToBottom);
+  cklistUsuariosAtualiza_->setWrapping(true);
+  cklistUsuariosAtualiza_->setUniformItemSizes(true);
+  const int larguraColuna = (kLargura - 2 * layout->contentsMargins().left() - kBordaLista) / kColunasUsuarios;
+  cklistUsuariosAtualiza_->setGridSize(QSize(larguraColuna, cklistUsuariosAtualiza_->fontMetrics().height() + 4));
   auto* rotulo = new QLabel("Usuarios que podem atualizar:", panel1);
   rotulo->setBuddy(cklistUsuariosAtualiza_);
   layout->addWidget(grupoLocais_);
@@ -97,13 +104,15 @@ QWidget* ConfiguraLocaisWindow::criaPanelBotoes() {
   layout->setContentsMargins(4, 2, 4, 2);
   btGravar_ = new QPushButton("&Gravar", panelBotoes);
   btGravar_->setObjectName("btGravar");
-  btGravar_->setEnabled(false);  // nothing to save until the settings fields exist
   btMinimizar_ = new QPushButton("&Minimizar", panelBotoes);
   btMinimizar_->setObjectName("btMinimizar");
   layout->addStretch(1);
   layout->addWidget(btGravar_);
   layout->addWidget(btMinimizar_);
   connect(btMinimizar_, &QPushButton::clicked, this, &ConfiguraLocaisWindow::minimizaParaBandeja);
+  connect(btGravar_, &QPushButton::clicked, this, [this] {
+    protegeHandler(form_.context(), QStringLiteral("btGravarClick: "), [this] { form_.Formulario().btGravarClick(); });
+  });
   return panelBotoes;
 }
 

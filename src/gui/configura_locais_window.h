@@ -9,10 +9,11 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTreeWidget;
+class QListWidget;
 
 namespace orvalto {
 
+class CamposConfiguracoes;
 class TfrmConfiguraLocais;
 class WidgetInteraction;
 
@@ -34,7 +35,8 @@ class ConfiguraLocaisWindow : public QWidget {
   QSystemTrayIcon& CTIcon() { return *ctIcon_; }
   QGroupBox* grupoLocais() const { return grupoLocais_; }
   QGroupBox* grupoWebService() const { return grupoWebService_; }
-  QTreeWidget* cklistUsuariosAtualiza() const { return cklistUsuariosAtualiza_; }
+  QListWidget* cklistUsuariosAtualiza() const { return cklistUsuariosAtualiza_; }
+  CamposConfiguracoes& campos() const { return *campos_; }
   QPushButton* btGravar() const { return btGravar_; }
   QPushButton* btMinimizar() const { return btMinimizar_; }
 
@@ -54,7 +56,8 @@ class ConfiguraLocaisWindow : public QWidget {
   WidgetInteraction& ui_;
   QGroupBox* grupoLocais_ = nullptr;
   QGroupBox* grupoWebService_ = nullptr;
-  QTreeWidget* cklistUsuariosAtualiza_ = nullptr;
+  QListWidget* cklistUsuariosAtualiza_ = nullptr;
+  CamposConfiguracoes* campos_ = nullptr;
   QPushButton* btGravar_ = nullptr;
   QPushButton* btMinimizar_ = nullptr;
   QMenu* popupMenu1_ = nullptr;

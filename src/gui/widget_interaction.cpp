@@ -3,6 +3,8 @@
 #include "gui/janela_descompactacao.h"
 #include "gui/painel_progresso.h"
 
+#include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace orvalto {
@@ -52,6 +54,12 @@ void WidgetInteraction::showBalloon(const QString& title, const QString& text, i
   ultimoBalao_ = preparaBalao(title, text, kind, seconds);
   if (!tray_) return;
   tray_->showMessage(ultimoBalao_.titulo, ultimoBalao_.texto, ultimoBalao_.icone, ultimoBalao_.milissegundos);
+}
+
+QString WidgetInteraction::pickFolder(const QString& caption, const QString& start) {
+  // Qt's own dialog offers "Create New Folder" on every desktop.
+  return QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption, start,
+                                           QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 PainelProgresso& WidgetInteraction::painel() {

@@ -33,6 +33,7 @@ class WidgetInteraction : public Interaction {
   void showMessage(MessageIcon icon, const QString& caption, const QString& text) override;
   bool askYesNo(const QString& caption, const QString& text, bool safeAnswer) override;
   void showBalloon(const QString& title, const QString& text, int kind, int seconds) override;
+  QString pickFolder(const QString& caption, const QString& start) override;
 
   // progressShow(caption) shows the panel with the stage caption;
   // progressUpdate moves its gauge (bytes) and, with a detail, sets the bar

@@ -4,7 +4,6 @@
 #include "gui/configura_locais_window.h"
 #include "gui/widget_interaction.h"
 #include "gui_app.h"
-#include "platform/system.h"
 #include "support/terminal_connect.h"
 #include "support/tray_form_fixture.h"
 #include "update/atualizador.h"
@@ -33,10 +32,6 @@ using orvalto::terminal::aguarda;
 namespace {
 
 constexpr int kEspera = 10000;
-const char* const kFilhoXvfb = "ORVALTO_XVFB_CHILD";
-
-bool filhoXvfb() { return qgetenv(kFilhoXvfb) == "1"; }
-
 class JanelaNaBandeja : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -190,7 +185,7 @@ TEST_F(JanelaNaBandeja, AFailingShowIsReportedAndTheWindowStaysUsable) {
 
 // Run by the test below inside Xvfb: the real window on a real X server.
 TEST_F(JanelaNaBandeja, OpensOnAnXServerWithItsTitle) {
-  if (!filhoXvfb()) GTEST_SKIP() << "runs inside xvfb-run only";
+  if (!insideXvfb()) GTEST_SKIP() << "runs inside xvfb-run only";
   janela->abre();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
   QProcess xwininfo;
@@ -203,21 +198,11 @@ TEST_F(JanelaNaBandeja, OpensOnAnXServerWithItsTitle) {
 }
 
 TEST(JanelaNoXvfb, TheTrayWindowOpensWithItsTitle) {
-  if (filhoXvfb()) GTEST_SKIP();
-  const QString xvfbRun = QStandardPaths::findExecutable("xvfb-run");
-  if (xvfbRun.isEmpty() || QStandardPaths::findExecutable("xwininfo").isEmpty())
-    GTEST_SKIP() << "xvfb-run or xwininfo is not installed";
-  QProcess filho;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(kFilhoXvfb, "1");
-  env.insert("QT_QPA_PLATFORM", "xcb");
-  filho.setProcessEnvironment(env);
-  filho.setProcessChannelMode(QProcess::MergedChannels);
-  filho.start(xvfbRun, {"-a", runningExecutablePath(), "--gtest_filter=JanelaNaBandeja.OpensOnAnXServerWithItsTitle"});
-  ASSERT_TRUE(filho.waitForFinished(120000));
-  const QString saida = QString::fromUtf8(filho.readAll());
-  EXPECT_EQ(filho.exitCode(), 0) << saida.toStdString();
-  EXPECT_TRUE(saida.contains("[  PASSED  ] 1 test")) << saida.toStdString();
+  if (insideXvfb()) GTEST_SKIP();
+  if (QStandardPaths::findExecutable("xwininfo").isEmpty()) GTEST_SKIP() << "xwininfo is not installed";
+  const XvfbRun run = runInXvfb("JanelaNaBandeja.OpensOnAnXServerWithItsTitle");
+  if (!run.available) GTEST_SKIP() << "xvfb-run is not installed";
+  EXPECT_TRUE(run.passed()) << run.output.toStdString();
 }
 
 }  // namespace

@@ -39,6 +39,11 @@ void ScriptedInteraction::extractionUpdate(int position, const QString& bar) {
 
 void ScriptedInteraction::extractionHide() { extractionVisible = false; }
 
+QString ScriptedInteraction::pickFolder(const QString& caption, const QString& start) {
+  shown_.append({"folder", MessageIcon::None, caption, start});
+  return folders_.isEmpty() ? QString() : folders_.dequeue();
+}
+
 QList<ScriptedInteraction::Shown> ScriptedInteraction::messages() const {
   QList<Shown> out;
   for (const Shown& s : shown_)

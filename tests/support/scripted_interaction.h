@@ -12,7 +12,7 @@ namespace orvalto {
 class ScriptedInteraction : public Interaction {
  public:
   struct Shown {
-    QString kind;  // "message", "question", "balloon", "progress", "extraction"
+    QString kind;  // "message", "question", "balloon", "progress", "extraction", "folder"
     MessageIcon icon = MessageIcon::None;
     QString caption;
     QString text;
@@ -21,6 +21,8 @@ class ScriptedInteraction : public Interaction {
   };
 
   void queueAnswer(bool yes) { answers_.enqueue(yes); }
+  // The folder the next folder picker returns (empty: cancelled).
+  void queueFolder(const QString& folder) { folders_.enqueue(folder); }
 
   void showMessage(MessageIcon icon, const QString& caption, const QString& text) override;
   bool askYesNo(const QString& caption, const QString& text, bool safeAnswer) override;
@@ -31,6 +33,7 @@ class ScriptedInteraction : public Interaction {
   void extractionShow(const QString& archive) override;
   void extractionUpdate(int position, const QString& bar) override;
   void extractionHide() override;
+  QString pickFolder(const QString& caption, const QString& start) override;
 
   const QList<Shown>& shown() const { return shown_; }
   QList<Shown> messages() const;
@@ -50,6 +53,7 @@ class ScriptedInteraction : public Interaction {
  private:
   QList<Shown> shown_;
   QQueue<bool> answers_;
+  QQueue<QString> folders_;
 };
 
 }  // namespace orvalto
