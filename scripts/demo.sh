@@ -5,7 +5,10 @@
 # tables the updater created, then plays the maker (the vendor simulator)
 # and a workstation (the terminal client): the workstation identifies its
 # company and asks for a search, the updater asks the registration service,
-# queues the packages and downloads them. Then it stops everything.
+# queues the packages and downloads them. Then the workstation asks for the
+# update: backup, structure updater, new executables, confirmation. A second
+# update, whose package is damaged, fails: restore and a mail to the maker.
+# Then it stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -46,15 +49,30 @@ echo "set list on; select * from VERSOESCAB; select count(*) as itens from VERSO
 echo "== the maker's services on loopback (vendor simulator)"
 mkdir -p "$DEMO/pacotes" "$DEMO/conteudo"
 echo "PDV 23.2" > "$DEMO/conteudo/PDV.exe"
+echo "Fiscal 23.2" > "$DEMO/conteudo/Fiscal.exe"
 echo "Retaguarda 23.2" > "$DEMO/conteudo/Retaguarda.exe"
-(cd "$DEMO/conteudo" && rar a -idq "$DEMO/pacotes/PDV.rar" PDV.exe && rar a -idq "$DEMO/pacotes/RET.rar" Retaguarda.exe)
+# The product's structure updater: here a small script that adds a column
+# to the database CAMINHO.DIR names.
+cat > "$DEMO/conteudo/AtualizadorBD.exe" <<'SH'
+#!/bin/sh
+banco=$(head -n 1 "$(dirname "$0")/CAMINHO.DIR" | tr -d '\r')
+echo "AtualizadorBD: $* on $banco" >&2
+sleep 2
+echo 'ALTER TABLE FILIAIS ADD VERSAO_ESTRUTURA VARCHAR(10); COMMIT;' |
+  isql-fb -q -user SYSDBA -password quillaroz "$banco"
+SH
+chmod 755 "$DEMO/conteudo/AtualizadorBD.exe"
+(cd "$DEMO/conteudo" && rar a -idq "$DEMO/pacotes/PDV.rar" PDV.exe Fiscal.exe &&
+  rar a -idq "$DEMO/pacotes/RET.rar" Retaguarda.exe &&
+  rar a -idq "$DEMO/pacotes/AtualizadorBD.rar" AtualizadorBD.exe)
 echo '{}' > "$DEMO/cenario.json"
 "$BIN/orvalto-vendor-sim" --scenario "$DEMO/cenario.json" --packages "$DEMO/pacotes" \
-  --record "$DEMO/pedidos.json" > "$DEMO/sim-ready.txt" 2> "$DEMO/sim-stderr.txt" &
+  --record "$DEMO/pedidos.json" --mail-dir "$DEMO/emails" > "$DEMO/sim-ready.txt" 2> "$DEMO/sim-stderr.txt" &
 SIM=$!
 trap 'kill $PID $SIM 2>/dev/null || true' EXIT
 for _ in $(seq 1 100); do grep -q READY "$DEMO/sim-ready.txt" 2>/dev/null && break; sleep 0.1; done
 SIMPORT=$(sed -n 's/^READY http=\([0-9]*\).*/\1/p' "$DEMO/sim-ready.txt")
+SMTPPORT=$(sed -n 's/^READY .*smtp=\([0-9]*\).*/\1/p' "$DEMO/sim-ready.txt")
 H="http://127.0.0.1:$SIMPORT"
 cat > "$DEMO/cenario.json" <<JSON
 { "customers": [ { "CodCliente": "000123", "CGCCPF": "12345678000199",
@@ -64,12 +82,19 @@ cat > "$DEMO/cenario.json" <<JSON
     "ListaModulos": [
       { "CodCliente": "000123", "CodSistema": "PDV", "LinkDownload": "$H/pacotes/PDV.rar" },
       { "CodCliente": "000123", "CodSistema": "RET", "LinkDownload": "$H/pacotes/RET.rar" },
-      { "CodCliente": "000123", "CodSistema": "FIS", "LinkDownload": "" } ] } ] }
+      { "CodCliente": "000123", "CodSistema": "FIS", "LinkDownload": "" } ] } ],
+  "parametros": { "CaminhoAtualizadorBD": "$H/pacotes/AtualizadorBD.rar" },
+  "smtp": { "user": "notifica@fabricante.test", "password": "senha1234" } }
 JSON
 curl -s "$H/_sim/reload" > /dev/null
-echo "simulator at $H"
+echo "simulator at $H, its SMTP server on port $SMTPPORT"
+printf '[Fornecedor]\r\nSmtpHost=127.0.0.1\r\nSmtpPorta=%s\r\nSmtpUsuario=notifica@fabricante.test\r\nSmtpSenha=senha1234\r\nEmailSuporte=suporte@fabricante.test\r\n' \
+  "$SMTPPORT" > "$DEMO/Atualizador.ini"
 echo "update PARALOGIN set WEBSERVICEWZQ = '$H', LINKWEBSERVICEWZQ = '$H/WebRegistro/services';
-      update VERSOESCAB set CAMINHOVERSOES = '$DEMO/versoes/'; commit;" | isql
+      update VERSOESCAB set CAMINHOVERSOES = '$DEMO/versoes/', CAMINHOLOCALBACKUP = '$DEMO/backups/'; commit;" | isql
+mkdir -p "$DEMO/backups"
+echo "PDV 22.9" > "$DEMO/versoes/PDV.exe"
+echo "Retaguarda 22.9" > "$DEMO/versoes/Retaguarda.exe"
 
 echo "== a workstation identifies its company and asks for a search"
 "$BIN/orvalto-terminal" --port 5555 --idle-ms 5000 --pause-ms 300 \
@@ -85,6 +110,39 @@ echo "== what the maker was asked"
 grep -o '"operation": *"[A-Za-z]*"' "$DEMO/pedidos.json" | sort | uniq -c
 echo "== today's operation log"
 iconv -f WINDOWS-1252 -t UTF-8 "$DEMO"/ATLZ*.log | grep -v "DOWNLOAD EM" || true
+
+echo "== the workstation asks for the update"
+"$BIN/orvalto-terminal" --port 5555 --idle-ms 8000 --pause-ms 300 \
+  "[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|" "[ATUALIZAR]"
+echo "== the versions folder: new executables, dated old copies, CAMINHO.DIR"
+ls -l "$DEMO/versoes"; head -n 1 "$DEMO/versoes/PDV.exe" "$DEMO/versoes"/PDV_OLD-*.exe
+echo "== the backup of the database"
+ls -l "$DEMO/backups"
+echo "== the queue is empty and the structure updater added its column"
+echo "select count(*) as itens from VERSOESITEM; show table FILIAIS;" | isql
+echo "== the maker was told what was installed"
+grep -o '"operation": *"FConfirmaAtualizacao"' "$DEMO/pedidos.json" | sort | uniq -c
+
+echo "== a second update whose package is damaged"
+cat > "$DEMO/conteudo/PDV.exe" <<'TXT'
+PDV 23.3
+TXT
+(cd "$DEMO/conteudo" && rm -f "$DEMO/pacotes/PDV.rar" && rar a -idq -m0 "$DEMO/pacotes/PDV.rar" PDV.exe Fiscal.exe)
+printf '\377' | dd of="$DEMO/pacotes/PDV.rar" bs=1 seek=$(( $(stat -c %s "$DEMO/pacotes/PDV.rar") / 2 )) conv=notrunc status=none
+# The structure is already up to date: this time only the executables change.
+echo "insert into VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) values ('PDV', '000123', '$H/pacotes/PDV.rar');
+      update VERSOESCAB set ATUALIZARBASE = 'N'; commit;" | isql
+"$BIN/orvalto-terminal" --port 5555 --idle-ms 8000 --pause-ms 300 \
+  "[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|" "[ATUALIZAR]"
+echo "== the database was restored from the backup (the file it replaced is kept)"
+ls -l "$(dirname "${DB#*:}")" | grep demo.fdb
+echo "== the mail the maker received"
+ls -l "$DEMO/emails"
+grep -h -m 3 -E '^(From|To|Subject):' "$DEMO"/emails/*.eml
+echo "== the versions folder is as the first update left it"
+ls -l "$DEMO/versoes"
+echo "== the run's lines of today's log"
+iconv -f WINDOWS-1252 -t UTF-8 "$DEMO"/ATLZ*.log | grep -E 'FAtualizacao|Restore|restore|backup|Backup|e-mail' || true
 
 echo "== a second start of the same program refuses"
 "$DEMO/orvalto-atualizador" --headless || true
