@@ -8,30 +8,7 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
-# The UnRAR library and the rar tool live in Debian's non-free component.
-enable_non_free() {
-  local changed=0 f
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    grep -q 'debian' "$f" || continue
-    if grep -qE '^Components:' "$f" && ! grep -qE '^Components:.*\bnon-free\b' "$f"; then
-      sed -i -E '/^Components:/ s/$/ non-free/' "$f"
-      changed=1
-    fi
-  done
-  if [ -f /etc/apt/sources.list ]; then
-    if grep -qE '^deb .*debian' /etc/apt/sources.list &&
-       ! grep -qE '^deb .*debian.* non-free( |$)' /etc/apt/sources.list; then
-      sed -i -E '/^deb .*debian/ s/$/ non-free/' /etc/apt/sources.list
-      changed=1
-    fi
-  fi
-  if [ "$changed" = 0 ] && ! apt-cache policy 2>/dev/null | grep -q 'non-free'; then
-    echo "deb http://deb.debian.org/debian bookworm main non-free" \
-      > /etc/apt/sources.list.d/orvalto-non-free.list
-  fi
-}
-
+. "$(dirname "$0")/non-free.sh"
 enable_non_free
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -q
@@ -45,6 +22,7 @@ packages=(
   libcurl4-openssl-dev libpugixml-dev libinih-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth procps python3
+  lintian systemd
 )
 # Firebird's server package asks for a SYSDBA password; let it pick one.
 echo "firebird3.0-server shared/firebird/enabled boolean true" | debconf-set-selections || true
