@@ -35,6 +35,7 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
   acessoPeloMotor(agendador_.dependencias(), [this]() -> TfrmAtualizador& { return garanteAtualizador(); });
   agendador_.dependencias().atualiza = [this] { FAtualizacao(); };
   agendador_.dependencias().relataVersao = [this] { PEnviaVersaoDiaria(); };
+  busca_.FAtualizaAtualizador = [this] { garanteAtualizador().FAtualizaAtualizador(); };
   TmAgendamentoTimer = [this] { agendador_.TmAgendamentoTimer(); };
   FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
   PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
