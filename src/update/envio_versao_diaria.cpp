@@ -1,7 +1,7 @@
 #include "update/envio_versao_diaria.h"
 
 #include "base/version.h"
-#include "services/transmite_versao_cliente.h"
+#include "update/transmite_versao_cliente.h"
 #include "update/atualizador.h"
 
 #include <QDeadlineTimer>

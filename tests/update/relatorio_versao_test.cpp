@@ -1,5 +1,5 @@
 #include "base/version.h"
-#include "services/transmite_versao_cliente.h"
+#include "update/transmite_versao_cliente.h"
 #include "support/engine_fixture.h"
 #include "support/installation.h"
 #include "support/product_db.h"

@@ -1,4 +1,4 @@
-#include "services/transmite_versao_cliente.h"
+#include "update/transmite_versao_cliente.h"
 
 #include "db/firebird_connection.h"
 #include "platform/codepage.h"
