@@ -5,6 +5,7 @@
 #include "base/headless_interaction.h"
 #include "base/operation_log.h"
 #include "app/program_options.h"
+#include "app/reinicio.h"
 #include "app/startup.h"
 #include "gui/configura_locais_window.h"
 #include "gui/widget_interaction.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   Interaction& ui = headless ? static_cast<Interaction&>(headlessUi) : widgetUi;
 
   // A restarted copy comes up while its predecessor is still ending.
+  aguardaPredecessor();
   sleepMs(1000);
   if (outraCopiaAberta(ctx.exeName, ui)) return 0;
 
@@ -70,5 +72,6 @@ int main(int argc, char** argv) {
   const int resultado = app->exec();
   janela.reset();
   frmConfiguraLocais.FormDestroy();
+  if (frmConfiguraLocais.ReiniciarAoTerminar) PReiniciaPrograma(ctx, arguments);
   return resultado;
 }

@@ -28,11 +28,14 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
                 ligacoesDoProcesso()),
       formulario_({ctx, [this]() -> const FbConnection& { return garanteAtualizador().CnOrvalto; }, &servicos_,
                    [this] { FBuscaNovasVersoes(); }},
-                  ModoGravacao, UltimaTecla) {
+                  ModoGravacao, UltimaTecla),
+      envioVersao_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }) {
   server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
   server_.aoAtualizar = [this] { FAtualizacao(); };
   acessoPeloMotor(agendador_.dependencias(), [this]() -> TfrmAtualizador& { return garanteAtualizador(); });
   agendador_.dependencias().atualiza = [this] { FAtualizacao(); };
+  agendador_.dependencias().relataVersao = [this] { PEnviaVersaoDiaria(); };
+  busca_.FAtualizaAtualizador = [this] { garanteAtualizador().FAtualizaAtualizador(); };
   TmAgendamentoTimer = [this] { agendador_.TmAgendamentoTimer(); };
   FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
   PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
@@ -117,6 +120,8 @@ void TfrmConfiguraLocais::FormDestroy() {
   if (destruido_) return;
   destruido_ = true;
   tmAgendamento_.stop();
+  // A report still waiting for the service is lost, not waited for.
+  envioVersao_.abandonaRelatorios();
   try {
     frmAtualizador_ = std::make_unique<TfrmAtualizador>(ctx_, this);
     if (frmAtualizador_->FConectaBanco()) {

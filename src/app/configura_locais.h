@@ -14,6 +14,7 @@
 #include "console/formulario_configuracoes.h"
 #include "update/processo_atualizacao.h"
 #include "update/new_version_search.h"
+#include "update/envio_versao_diaria.h"
 
 #include <QObject>
 #include <QString>
@@ -102,6 +103,10 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   std::function<bool()> FVerificaServidor;     // server designation check (the settings form's)
   std::function<void()> PCarregaConfiguracoes;  // settings and users list (the settings form's)
 
+  // The daily version report the scheduler's tick gives its chance.
+  void PEnviaVersaoDiaria() { envioVersao_.PEnviaVersaoDiaria(); }
+  EnvioVersaoDiaria& EnvioVersao() { return envioVersao_; }
+
   // The settings form the window's fields show.
   FormularioConfiguracoes& Formulario() { return formulario_; }
 
@@ -124,6 +129,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   TFEnviaEmail email_;
   ProcessoAtualizacao processo_;
   FormularioConfiguracoes formulario_;
+  EnvioVersaoDiaria envioVersao_;
   bool destruido_ = false;
 };
 

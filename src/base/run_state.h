@@ -20,6 +20,7 @@ struct EstadoTerminais {
   QString IPSolicitante;       // the terminal whose "[ATUALIZAR]" was accepted last; never cleared
   QString ComandoRecebido;     // tag of the last request
   DadosEmpresa Empresa;        // empty until a terminal identifies its company
+  bool ReiniciarAoTerminar = false;  // a newer updater was kept: start it again once this one has ended
 };
 
 }  // namespace orvalto

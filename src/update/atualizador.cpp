@@ -20,7 +20,8 @@ TfrmAtualizador::TfrmAtualizador(const AppContext& ctx, ConsoleLink* console)
       atualizaBase_(
           contexto_, indicador_, download_,
           [this](const QString& arquivo, const QString& pasta) { return FDescompactaArquivo(arquivo, pasta); },
-          [this](const QString& endereco) { return FApagaVersaoItem(endereco); }) {}
+          [this](const QString& endereco) { return FApagaVersaoItem(endereco); }),
+      autoAtualizacao_(contexto_, download_) {}
 
 TfrmAtualizador::~TfrmAtualizador() { CnOrvalto.close(); }
 

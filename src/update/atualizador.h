@@ -7,6 +7,7 @@
 #include "base/app_context.h"
 #include "db/firebird_connection.h"
 #include "update/atualiza_base.h"
+#include "update/auto_atualizacao.h"
 #include "update/backup_banco.h"
 #include "update/contexto_estagio.h"
 #include "update/discovery.h"
@@ -83,6 +84,10 @@ class TfrmAtualizador {
 
   // --- update run ---
 
+  // --- self-update ---
+  bool FAtualizaAtualizador() { return autoAtualizacao_.FAtualizaAtualizador(); }
+  AutoAtualizacao& AutoAtualiza() { return autoAtualizacao_; }
+
   // The stages, for the tests and for the stages that use each other.
   IndicadorEspera& Indicador() { return indicador_; }
   DownloadPacotes& Download() { return download_; }
@@ -106,6 +111,7 @@ class TfrmAtualizador {
   TrocaVersoes troca_;
   BackupBanco backup_;
   AtualizaBase atualizaBase_;
+  AutoAtualizacao autoAtualizacao_;
 };
 
 }  // namespace orvalto

@@ -1,0 +1,135 @@
+#include "update/auto_atualizacao.h"
+
+#include "base/run_state.h"
+#include "db/firebird_connection.h"
+#include "db/schema.h"
+#include "platform/codepage.h"
+#include "platform/executavel.h"
+#include "platform/files.h"
+#include "services/fornecedor.h"
+#include "update/download_pacotes.h"
+#include "update/progresso_descompactado.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace orvalto {
+namespace {
+
+// The file of `pasta` named `nome` in any letter case (the package may
+// write "ORVALTO.EXE"); empty when there is none.
+QString arquivoSemCaixa(const QString& pasta, const QString& nome) {
+  const QDir dir(pasta);
+  if (QFileInfo(dir.filePath(nome)).isFile()) return dir.filePath(nome);
+  for (const QString& entrada : dir.entryList(QDir::Files | QDir::Hidden))
+    if (upperAscii(entrada) == upperAscii(nome)) return dir.filePath(entrada);
+  return {};
+}
+
+void pedeFimDoPrograma() {
+  // Queued: the search that called us finishes first.
+  if (auto* app = QCoreApplication::instance())
+    QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+}  // namespace
+
+AutoAtualizacao::AutoAtualizacao(const ContextoEstagio& contexto, DownloadPacotes& download)
+    : encerraAplicacao(&pedeFimDoPrograma), contexto_(contexto), download_(download) {}
+
+AutoAtualizacao::~AutoAtualizacao() = default;
+
+bool AutoAtualizacao::FAtualizaAtualizador() {
+  try {
+    return executa();
+  } catch (const std::exception& e) {
+    contexto_.log(QString::fromUtf8("Falha na atualizaçao do Servidor. ") + QString::fromUtf8(e.what()));
+  } catch (...) {
+    contexto_.log(QString::fromUtf8("Falha na atualizaçao do Servidor. "));
+  }
+  return false;
+}
+
+bool AutoAtualizacao::tentativaDevida() {
+  FbConnection& conexao = contexto_.CnOrvalto();
+  const QDate ultima = conexao.query("SELECT DT_ATLZSERVIDOR FROM VERSOESCAB ").value(0, "DT_ATLZSERVIDOR").toDate();
+  const QDate dia = hoje();
+  if (ultima.isValid() && dia <= ultima) return false;
+  // Recorded before anything else: a failure does not bring a second
+  // attempt on the same day.
+  conexao.execute("UPDATE VERSOESCAB SET DT_ATLZSERVIDOR = :PDATA ", {dia.toString("dd.MM.yyyy")});
+  return true;
+}
+
+bool AutoAtualizacao::executa() {
+  if (!tentativaDevida()) return false;
+  const QString pastaVersoes = FCaminhoVersoes(contexto_.CnOrvalto());
+  const QString pastaTmp = pastaVersoes + "TMP" + QDir::separator();
+  const QString pacote = pastaTmp + kPacoteAtualizador;
+  if (fileExists(pacote)) deleteFile(pacote);
+
+  const QString endereco = lerFornecedor(contexto_.app().exeDir).AutoAtualizacaoURL;
+  if (!download_.FBaixaArquivo(endereco, pastaTmp, false)) {
+    contexto_.log(QString::fromUtf8("Erro ao realizar o download do atualizador automático."));
+    return false;
+  }
+  // Leftovers of an earlier attempt must not pass for this package's files.
+  for (const QString& nome : {contexto_.app().exeName, QString(kExecutavelPacote)})
+    for (QString sobra = arquivoSemCaixa(pastaTmp, nome); !sobra.isEmpty(); sobra = arquivoSemCaixa(pastaTmp, nome))
+      if (!deleteFile(sobra)) break;
+
+  if (fileExists(pacote)) {
+    if (!janelaDescompactacao_) janelaDescompactacao_ = std::make_unique<TfrmProgressoDescompactado>(contexto_);
+    if (!janelaDescompactacao_->FDescompactaArquivo(pacote, pastaTmp)) return false;
+  }
+  const QString extraido = executavelExtraido(pastaTmp);
+  if (extraido.isEmpty()) return false;
+  contexto_.log(QString::fromUtf8("Renomeando versão antiga para OLD."));
+  return guardaCopia(extraido, pastaVersoes);
+}
+
+QString AutoAtualizacao::executavelExtraido(const QString& pastaTmp) {
+  const QString proprio = contexto_.app().exeName;
+  QString extraido = arquivoSemCaixa(pastaTmp, proprio);
+  if (extraido.isEmpty()) {
+    const QString doPacote = arquivoSemCaixa(pastaTmp, kExecutavelPacote);
+    if (doPacote.isEmpty()) {
+      contexto_.log(QString("FAtualizaAtualizador: o pacote não contém %1 nem %2; nada foi alterado.")
+                        .arg(kExecutavelPacote, proprio));
+      return {};
+    }
+    extraido = pastaTmp + proprio;
+    if (!renameFile(doPacote, extraido)) throw std::runtime_error("não foi possível renomear " + doPacote.toStdString());
+  }
+  const QString motivo = motivoNaoExecutavel(extraido);
+  if (!motivo.isEmpty()) {
+    contexto_.log(QString("FAtualizaAtualizador: %1 não foi mantido: %2.").arg(extraido, motivo));
+    return {};
+  }
+  return extraido;
+}
+
+bool AutoAtualizacao::guardaCopia(const QString& extraido, const QString& pastaVersoes) {
+  const QString proprio = contexto_.app().exeName;
+  const QString guardado = pastaVersoes + proprio;
+  if (fileExists(guardado)) {
+    if (!(dosFileTime(extraido) > dosFileTime(guardado))) return false;
+    const QString antigo = pastaVersoes + "OLD-" + proprio;
+    if (fileExists(antigo)) deleteFile(antigo);
+    renameFile(guardado, antigo);
+  }
+  if (!copyFile(extraido, guardado, false)) {
+    // Without the kept copy the restart would bring back the same program.
+    contexto_.log(QString("FAtualizaAtualizador: não foi possível copiar %1 para %2.").arg(extraido, guardado));
+    return false;
+  }
+  marcaReinicio();
+  return true;
+}
+
+void AutoAtualizacao::marcaReinicio() {
+  if (EstadoTerminais* estado = contexto_.estado()) estado->ReiniciarAoTerminar = true;
+  if (encerraAplicacao) encerraAplicacao();
+}
+
+}  // namespace orvalto
