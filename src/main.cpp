@@ -72,6 +72,9 @@ int main(int argc, char** argv) {
   const int resultado = app->exec();
   janela.reset();
   frmConfiguraLocais.FormDestroy();
-  if (frmConfiguraLocais.ReiniciarAoTerminar) PReiniciaPrograma(ctx, arguments);
+  if (frmConfiguraLocais.ReiniciarAoTerminar) {
+    PReiniciaPrograma(ctx, arguments);
+    if (sobGerenciadorDeServicos()) return kSaidaReinicio;
+  }
   return resultado;
 }

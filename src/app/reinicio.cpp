@@ -19,8 +19,10 @@ constexpr const char* kVariavelPredecessor = "ORVALTO_PREDECESSOR_PID";
 
 }  // namespace
 
+bool sobGerenciadorDeServicos() { return !qEnvironmentVariableIsEmpty("INVOCATION_ID"); }
+
 bool PReiniciaPrograma(const AppContext& ctx, const QStringList& argumentos) {
-  if (!qEnvironmentVariableIsEmpty("INVOCATION_ID")) {
+  if (sobGerenciadorDeServicos()) {
     gravaLog(ctx, "Reinício deixado ao gerenciador de serviços.");
     return false;
   }

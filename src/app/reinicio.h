@@ -8,6 +8,15 @@ namespace orvalto {
 
 struct AppContext;
 
+// The exit status that asks the service manager to start the program again
+// (the unit restarts on it).
+inline constexpr int kSaidaReinicio = 75;
+
+// True when a service manager runs the program (systemd sets INVOCATION_ID):
+// it restarts the program itself, and would end a copy we started with the
+// service's processes.
+bool sobGerenciadorDeServicos();
+
 // Starts the executable again, detached, with the command-line options of
 // this run. Under systemd (INVOCATION_ID set) the service manager restarts
 // the program instead, so nothing is started. True when a copy was started.
