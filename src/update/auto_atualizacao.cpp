@@ -67,6 +67,9 @@ bool AutoAtualizacao::executa() {
   const QString pastaTmp = pastaVersoes + "TMP" + QDir::separator();
   const QString pacote = pastaTmp + kPacoteAtualizador;
   if (fileExists(pacote)) deleteFile(pacote);
+  // A search that failed before its downloads has not made the folder.
+  if (!folderExists(pastaTmp) && !createFolder(pastaTmp))
+    throw std::runtime_error("não foi possível criar a pasta " + pastaTmp.toStdString());
 
   const QString endereco = lerFornecedor(contexto_.app().exeDir).AutoAtualizacaoURL;
   if (!download_.FBaixaArquivo(endereco, pastaTmp, false)) {
