@@ -84,4 +84,11 @@ bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro) {
   return true;
 }
 
+void PApagaBackupsInterrompidos(const QString& pasta) {
+  if (pasta.isEmpty()) return;
+  const QString sufixo = nomeTemporarioCopia(QString());
+  for (const QString& nome : listFiles(pasta, "*" + sufixo))
+    if (ehNomeBackup(nome.chopped(sufixo.size()))) deleteFile(pasta + nome);
+}
+
 }  // namespace orvalto

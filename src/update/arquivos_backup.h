@@ -40,4 +40,10 @@ QString backupMaisRecente(const QString& pasta);
 // file that cannot be deleted; false then, with the reason in `erro`.
 bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro = nullptr);
 
+// Deletes from `pasta` (ending with a separator) the unfinished copies of
+// backups that a stopped program left (a backup's name plus the copy's
+// temporary suffix): they are never a backup, and each is as large as the
+// database. Nothing else is touched.
+void PApagaBackupsInterrompidos(const QString& pasta);
+
 }  // namespace orvalto

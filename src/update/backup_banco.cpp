@@ -54,6 +54,7 @@ void BackupBanco::copiaParaBackup(const QString& pasta) {
     const QString nome = nomeBackup(pasta, QDateTime::currentDateTime());
     const QString banco = caminhoArquivoBanco(contexto_.CnOrvalto().location());
     if (!folderExists(pasta)) createFolder(pasta);
+    PApagaBackupsInterrompidos(pasta);
     pumpEvents();
     // With this program's attachment gone the server closes the file, so
     // the copy is consistent.

@@ -10,6 +10,9 @@
 namespace orvalto {
 namespace {
 
+const char* const kSufixoCopia = ".instalando";
+const char* const kSufixoGuardado = ".anterior";
+
 // Renames over an existing target in one step.
 bool substitui(const QString& de, const QString& para) {
   return std::rename(QFile::encodeName(de).constData(), QFile::encodeName(para).constData()) == 0;
@@ -21,6 +24,19 @@ QString FNomeCopiaAntiga(const QString& nome, const QDate& dia) {
   return nome.left(nome.size() - 4) + "_OLD-" + dia.toString("dd-MM-yyyy") + ".exe";
 }
 
+void PRecuperaInstalacaoInterrompida(const QString& pastaVersoes) {
+  for (const QString& nome : listFiles(pastaVersoes, QString("*.exe") + kSufixoCopia)) deleteFile(pastaVersoes + nome);
+  const QString sufixo = kSufixoGuardado;
+  for (const QString& nome : listFiles(pastaVersoes, "*.exe" + sufixo)) {
+    const QString guardado = pastaVersoes + nome;
+    const QString executavel = guardado.chopped(sufixo.size());
+    if (fileExists(executavel))
+      deleteFile(guardado);
+    else
+      renameFile(guardado, executavel);
+  }
+}
+
 InstalacaoExecutaveis::InstalacaoExecutaveis(QString pastaVersoes, QDate dia)
     : pasta_(std::move(pastaVersoes)), dia_(dia) {}
 
@@ -29,7 +45,7 @@ InstalacaoExecutaveis::~InstalacaoExecutaveis() { desfaz(); }
 bool InstalacaoExecutaveis::instala(const QString& origem) {
   const QString nome = QFileInfo(origem).fileName();
   Instalado item{pasta_ + nome, {}, false};
-  const QString temporario = item.destino + ".instalando";
+  const QString temporario = item.destino + kSufixoCopia;
   if (!copyFile(origem, temporario, false)) {
     erro_ = "não foi possível copiar " + origem + " para " + temporario;
     return false;
@@ -41,7 +57,7 @@ bool InstalacaoExecutaveis::instala(const QString& origem) {
     } else {
       // The day's old copy is there already: it stays, and this version is
       // kept aside only until the replacement is confirmed.
-      item.anterior = item.destino + ".anterior";
+      item.anterior = item.destino + kSufixoGuardado;
       item.guardaTemporaria = true;
       deleteFile(item.anterior);
       if (!renameFile(item.destino, item.anterior)) {

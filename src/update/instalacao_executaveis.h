@@ -15,6 +15,12 @@ namespace orvalto {
 // four characters of the name give way to the suffix).
 QString FNomeCopiaAntiga(const QString& nome, const QDate& dia);
 
+// Puts right what a program stopped in the middle of an installation left
+// in `pastaVersoes` (ending with a separator): a copy not yet renamed into
+// place is deleted; an executable kept aside comes back to its name when
+// nothing took it, and is dropped when its replacement is in place.
+void PRecuperaInstalacaoInterrompida(const QString& pastaVersoes);
+
 class InstalacaoExecutaveis {
  public:
   // `pastaVersoes` ends with a separator.

@@ -127,6 +127,7 @@ bool TrocaVersoes::instalaExecutaveis(const QString& pastaVersoes, const QString
   contexto_.log("Carrega lista de executaveis");
   QStringList executaveis;
   PListaArquivos(executaveis, pastaTmp, true, "exe");
+  PRecuperaInstalacaoInterrompida(pastaVersoes);
   InstalacaoExecutaveis instalacao(pastaVersoes, QDate::currentDate());
   for (const QString& executavel : executaveis) {
     const QString nome = QFileInfo(executavel).fileName();

@@ -1,0 +1,227 @@
+// The built program killed (SIGKILL) in the middle of an update run and
+// started again: what it was writing never stays behind as a finished
+// file, and the next "[ATUALIZAR]" completes.
+#include "support/installation.h"
+#include "support/product_db.h"
+#include "support/rar_archives.h"
+#include "support/terminal_connect.h"
+#include "support/vendor_sim.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+#include <unistd.h>
+
+using namespace orvalto;
+using namespace orvalto::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The run's observable moments where the program is killed.
+enum class Ponto { Download, Backup, Estrutura, Extracao, Instalacao };
+
+const char* nomeDo(Ponto p) {
+  switch (p) {
+    case Ponto::Download: return "download";
+    case Ponto::Backup: return "backup";
+    case Ponto::Estrutura: return "structure updater";
+    case Ponto::Extracao: return "extraction";
+    case Ponto::Instalacao: return "installation";
+  }
+  return "";
+}
+
+QStringList arquivosSob(const QString& pasta) {
+  QStringList nomes;
+  for (QDirIterator it(pasta, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();)
+    nomes << QDir(pasta).relativeFilePath(it.next());
+  nomes.sort();
+  return nomes;
+}
+
+// An installation with a queued package (a slow download), a structure
+// update asked for, a product database and the maker's services.
+class Cenario {
+ public:
+  explicit Cenario(bool bancoGrande) : inst_(QString("atlz-kill-%1").arg(::getpid())) {
+    location_ = freshDatabase();
+    if (bancoGrande) cresceBanco();
+    tamanhoBanco_ = QFileInfo(location_.section(':', 1)).size();
+    writeCaminhoIni(inst_.folder(), location_);
+    montaPacotes();
+    writeFile(versoes_.filePath("PDV.exe"), "versão antiga");
+    writeFile(versoes_.filePath("Leia.txt"), "de antes");
+  }
+  ~Cenario() { encerraAtualizadorBD(); }
+
+  // Starts the program and, once it serves terminals, points the tables it
+  // created at the folders and the simulator.
+  void inicia() {
+    inst_.start();
+    ASSERT_TRUE(answersIdleStatus(inst_.port(), 20000)) << inst_.stop().toStdString();
+    if (configurado_) return;
+    auto db = connectTo(location_);
+    db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim_.olderBase(), sim_.newerBase()});
+    db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'S', NUMEROBACKUP = 5",
+                {versoes_.path() + "/", backups_.path() + "/"});
+    db->execute("INSERT INTO VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) VALUES ('PDV', '000123', ?)",
+                {sim_.packageUrl("Modulos.rar")});
+    configurado_ = true;
+  }
+
+  // Asks for the update and kills the program as soon as `chegou` holds;
+  // false when the run ended first.
+  bool mataQuando(const std::function<bool()>& chegou) {
+    auto t = connectTerminal(inst_.port(), "127.0.0.3");
+    if (!t) return false;
+    t->envia("[ATUALIZAR]");
+    const auto prazo = std::chrono::steady_clock::now() + 60s;
+    while (!chegou() && !t->recebido().contains("[ATUALIZANDO]:5|") && std::chrono::steady_clock::now() < prazo) {
+      QCoreApplication::processEvents();
+      QThread::usleep(500);
+    }
+    const bool aTempo = chegou() && !t->recebido().contains("[ATUALIZANDO]:5|");
+    ::kill(static_cast<pid_t>(inst_.process().processId()), SIGKILL);
+    inst_.process().waitForFinished(10000);
+    encerraAtualizadorBD();
+    return aTempo;
+  }
+
+  // A whole run from a new terminal: what it received.
+  QString atualiza() {
+    auto t = connectTerminal(inst_.port(), "127.0.0.3");
+    if (!t) return "no connection";
+    t->envia("[ATUALIZAR]");
+    waitUntil([&] { return logTem("FAtualizacao: PROCESSO FINALIZADO."); }, 90s);
+    t->envia("[STATUS]");
+    t->aguardaRecebido("[STATUS]:0|", 5000);
+    return t->recebido();
+  }
+
+  // The killed program's attachment is gone from the server.
+  bool semConexoes() {
+    return waitUntil([&] {
+      // A new transaction each time: the monitoring snapshot is per transaction.
+      return connectTo(location_)->query("SELECT COUNT(*) AS N FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0 AND "
+                                         "MON$ATTACHMENT_ID <> CURRENT_CONNECTION").value(0, "N").toInt() == 0;
+    }, 10s);
+  }
+
+  bool logTem(const QString& texto) const {
+    QFile log(inst_.filePath("ATLZ" + QDate::currentDate().toString("ddMMyyyy") + ".log"));
+    return log.open(QIODevice::ReadOnly) && QString::fromLatin1(log.readAll()).contains(texto);
+  }
+  bool haEm(const QString& pasta, const QString& padrao) const {
+    return !QDir(pasta).entryList({padrao}, QDir::Files).isEmpty();
+  }
+
+  QString versoes() const { return versoes_.path(); }
+  QString tmp() const { return versoes_.filePath("TMP"); }
+  QString backups() const { return backups_.path(); }
+  qint64 tamanhoBanco() const { return tamanhoBanco_; }
+  QString estruturaRodando() const { return trabalho_.filePath("AtualizadorBD.pid"); }
+  QByteArray doPacote(const QString& nome) const { return readFile(trabalho_.filePath(nome)); }
+  Installation& instalacao() { return inst_; }
+
+ private:
+  // Blobs are stored uncompressed: the file grows by what is written.
+  void cresceBanco() {
+    auto db = connectTo(location_);
+    db->execute("CREATE TABLE LASTRO (D BLOB SUB_TYPE 0)");
+    db->execute("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 2000) DO BEGIN "
+                "INSERT INTO LASTRO VALUES (CAST(LPAD('', 32000, GEN_UUID()) AS BLOB SUB_TYPE 0)); "
+                "I = I + 1; END END");
+  }
+
+  // Modulos.rar: two executables, one large enough for its copy to take a
+  // while; AtualizadorBD.rar: a structure updater that, on its first run
+  // only, notes its process id and sleeps.
+  void montaPacotes() {
+    writeFile(trabalho_.filePath("PDV.exe"), noise(8 << 20, 3));
+    writeFile(trabalho_.filePath("Fiscal.exe"), "Fiscal 2.0");
+    runRar(trabalho_.path(), {"a", "-m0", sim_.packagesDir() + "/Modulos.rar", "PDV.exe", "Fiscal.exe"});
+    const QString marca = estruturaRodando();
+    writeFile(trabalho_.filePath("AtualizadorBD.exe"),
+              QString("#!/bin/sh\n[ -e '%1' ] && exit 0\necho $$ > '%1.novo' && mv '%1.novo' '%1'\nexec sleep 30\n")
+                  .arg(marca)
+                  .toUtf8(),
+              0755);
+    runRar(trabalho_.path(), {"a", sim_.packagesDir() + "/AtualizadorBD.rar", "AtualizadorBD.exe"});
+    sim_.setScenario(QJsonObject{
+        {"parametros", QJsonObject{{"CaminhoAtualizadorBD", "${BASE}/pacotes/AtualizadorBD.rar"}}},
+        {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", 8 << 20}}}}}});
+  }
+
+  // The structure updater outlives a killed program: its sleep ends here.
+  void encerraAtualizadorBD() {
+    QFile marca(estruturaRodando());
+    if (!marca.open(QIODevice::ReadOnly)) return;
+    const pid_t pid = pid_t(marca.readAll().trimmed().toInt());
+    if (pid > 1) ::kill(pid, SIGKILL);
+  }
+
+  Installation inst_;
+  VendorSim sim_;
+  QTemporaryDir versoes_, backups_, trabalho_;
+  QString location_;
+  qint64 tamanhoBanco_ = 0;
+  bool configurado_ = false;
+};
+
+}  // namespace
+
+TEST(KilledRun, RestartingLeavesNoHalfWrittenFileAndTheNextRunCompletes) {
+  for (Ponto ponto : {Ponto::Download, Ponto::Backup, Ponto::Estrutura, Ponto::Extracao, Ponto::Instalacao}) {
+    SCOPED_TRACE(nomeDo(ponto));
+    Cenario c(ponto == Ponto::Backup);
+    if (ponto != Ponto::Estrutura) writeFile(c.estruturaRodando(), "0");  // it has run: it ends at once
+    ASSERT_NO_FATAL_FAILURE(c.inicia());
+
+    const std::function<bool()> chegou = [&, ponto] {
+      switch (ponto) {
+        case Ponto::Download: return c.haEm(c.tmp(), "*.baixando");
+        case Ponto::Backup: return c.haEm(c.backups(), "*.copiando");
+        case Ponto::Estrutura: return QFileInfo::exists(c.estruturaRodando());
+        case Ponto::Extracao: return c.logTem("Descompactando arquivo ");
+        case Ponto::Instalacao: return c.logTem("Renomeando versão antiga para OLD.");
+      }
+      return false;
+    };
+    EXPECT_TRUE(c.mataQuando(chegou)) << "the run ended before it could be killed";
+    ASSERT_TRUE(c.semConexoes());
+
+    ASSERT_NO_FATAL_FAILURE(c.inicia());
+    const QString recebido = c.atualiza();
+    EXPECT_TRUE(recebido.contains("[ATUALIZANDO]:5|")) << recebido.toStdString();
+    EXPECT_FALSE(recebido.contains("[ERRO]")) << recebido.toStdString();
+
+    // The executables as packed, the replaced one under its dated name,
+    // what was there before, the structure updater's CAMINHO.DIR; nothing
+    // left in TMP.
+    const QString datado = "PDV_OLD-" + QDate::currentDate().toString("dd-MM-yyyy") + ".exe";
+    EXPECT_EQ(arquivosSob(c.versoes()), QStringList({"CAMINHO.DIR", "Fiscal.exe", "Leia.txt", "PDV.exe", datado}));
+    EXPECT_TRUE(readFile(c.versoes() + "/PDV.exe") == c.doPacote("PDV.exe"));
+    EXPECT_EQ(readFile(c.versoes() + "/Fiscal.exe"), c.doPacote("Fiscal.exe"));
+    EXPECT_EQ(readFile(c.versoes() + "/" + datado), "versão antiga");
+
+    // Only whole backups, each at least the size of the database it copied.
+    const QStringList copias = arquivosSob(c.backups());
+    EXPECT_FALSE(copias.isEmpty());
+    for (const QString& nome : copias) {
+      EXPECT_TRUE(QRegularExpression("^BkpOrvalto_\\d{12}\\.FB$").match(nome).hasMatch()) << nome.toStdString();
+      EXPECT_GE(QFileInfo(c.backups() + "/" + nome).size(), c.tamanhoBanco()) << nome.toStdString();
+    }
+    c.instalacao().stop();
+  }
+}
