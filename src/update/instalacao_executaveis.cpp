@@ -1,5 +1,6 @@
 #include "update/instalacao_executaveis.h"
 
+#include "base/servindo_eventos.h"
 #include "platform/files.h"
 
 #include <QFile>
@@ -25,7 +26,9 @@ QString FNomeCopiaAntiga(const QString& nome, const QDate& dia) {
 }
 
 void PRecuperaInstalacaoInterrompida(const QString& pastaVersoes) {
-  for (const QString& nome : listFiles(pastaVersoes, QString("*.exe") + kSufixoCopia)) deleteFile(pastaVersoes + nome);
+  // The copy under way (and the copy's own temporary name inside it).
+  for (const QString& nome : listFiles(pastaVersoes, QString("*.exe") + kSufixoCopia + "*"))
+    deleteFile(pastaVersoes + nome);
   const QString sufixo = kSufixoGuardado;
   for (const QString& nome : listFiles(pastaVersoes, "*.exe" + sufixo)) {
     const QString guardado = pastaVersoes + nome;
@@ -46,7 +49,10 @@ bool InstalacaoExecutaveis::instala(const QString& origem) {
   const QString nome = QFileInfo(origem).fileName();
   Instalado item{pasta_ + nome, {}, false};
   const QString temporario = item.destino + kSufixoCopia;
-  if (!copyFile(origem, temporario, false)) {
+  // A large executable takes long to write: terminals are answered meanwhile.
+  bool copiou = false;
+  executaServindoEventos([&copiou, origem, temporario](std::stop_token) { copiou = copyFile(origem, temporario, false); });
+  if (!copiou) {
     erro_ = "não foi possível copiar " + origem + " para " + temporario;
     return false;
   }
