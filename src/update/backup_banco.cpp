@@ -121,18 +121,24 @@ void BackupBanco::colocaNoLugar(const QString& backup, const QString& banco) {
     return;
   }
   // The server opens the file as its own user: the restored file must be
-  // owned and accessible like the one it replaces.
+  // owned and accessible like the one it replaces. The long copy goes to a
+  // name of its own first, so that a program killed meanwhile leaves the
+  // database where it was; only two renames stand between the files.
   const DonoArquivo dono = donoDe(banco);
+  const QString preparado = banco + ".RESTAURANDO";
+  deleteFile(preparado);
+  PCopiaArquivo(backup, preparado, dono);
   const QString anterior = banco + ".ANTES-RESTORE-" + QDateTime::currentDateTime().toString("ddMMyyHHmmss");
   renomeiaSemSubstituir(banco, anterior);
   try {
-    PCopiaArquivo(backup, banco, dono);
+    renomeiaSemSubstituir(preparado, banco);
   } catch (const std::exception&) {
     try {
       renomeiaSemSubstituir(anterior, banco);
     } catch (const std::exception& e) {
       contexto_.log("FRestauraBackup: " + texto(e));
     }
+    deleteFile(preparado);
     throw;
   }
   contexto_.log("FRestauraBackup: \"" + banco + "\" restaurado de \"" + backup + "\"; o arquivo anterior ficou em \"" +
