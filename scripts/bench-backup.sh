@@ -18,27 +18,10 @@ WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"; rm -f "$DB" "$DB".*' EXIT
 mkdir -p "$WORK/engine" "$WORK/cp"
 export ISC_USER=SYSDBA ISC_PASSWORD=quillaroz
+. scripts/bench-lib.sh
 
 echo "== database of $MIB MiB"
-"$BIN/orvalto-testdb" "localhost:$DB"
-# Page writes need not wait for the disk while the database is filled.
-gfix -write async "localhost:$DB"
-# Rows of 32000 characters that do not compress: 32 rows per MiB.
-isql-fb -q "localhost:$DB" <<SQL
-CREATE TABLE LASTRO (DADOS VARCHAR(32000));
-COMMIT;
-SET TERM ^;
-EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN
-  WHILE (I < $((MIB * 32))) DO BEGIN
-    INSERT INTO LASTRO VALUES (LPAD('', 32000, UUID_TO_CHAR(GEN_UUID()) || UUID_TO_CHAR(GEN_UUID())));
-    I = I + 1;
-  END
-END^
-SET TERM ;^
-COMMIT;
-SQL
-# Back to the server's default, as an installation runs it.
-gfix -write sync "localhost:$DB"
+grow_database "$DB" "$MIB"
 SIZE=$(stat -c %s "$DB")
 echo "database file: $((SIZE / 1024 / 1024)) MiB"
 

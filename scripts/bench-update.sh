@@ -26,26 +26,12 @@ PIDS=()
 cleanup() { for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$WORK"; rm -f "$DB" "$DB".*; }
 trap cleanup EXIT
 export ISC_USER=SYSDBA ISC_PASSWORD=quillaroz
+. scripts/bench-lib.sh
 mkdir -p "$WORK/inst" "$WORK/versoes" "$WORK/backups" "$WORK/pacotes" "$WORK/conteudo" "$WORK/ref"
 seconds() { date +%s.%N; }
 
 echo "== database of $DB_MIB MiB, package of $PKG_MIB MiB"
-"$BIN/orvalto-testdb" "localhost:$DB" --filial "001:12345678000199"
-gfix -write async "localhost:$DB"
-isql-fb -q "localhost:$DB" <<SQL
-CREATE TABLE LASTRO (DADOS VARCHAR(32000));
-COMMIT;
-SET TERM ^;
-EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN
-  WHILE (I < $((DB_MIB * 32))) DO BEGIN
-    INSERT INTO LASTRO VALUES (LPAD('', 32000, UUID_TO_CHAR(GEN_UUID()) || UUID_TO_CHAR(GEN_UUID())));
-    I = I + 1;
-  END
-END^
-SET TERM ;^
-COMMIT;
-SQL
-gfix -write sync "localhost:$DB"
+grow_database "$DB" "$DB_MIB" --filial "001:12345678000199"
 head -c $((PKG_MIB << 20)) /dev/urandom > "$WORK/conteudo/Modulo.exe"
 echo "Auxiliar" > "$WORK/conteudo/Auxiliar.exe"
 (cd "$WORK/conteudo" && rar a -idq -m0 "$WORK/pacotes/Modulo.rar" Modulo.exe Auxiliar.exe)
