@@ -13,6 +13,7 @@
 #include "update/discovery.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
+#include "update/processo_atualizacao.h"
 #include "update/progresso_descompactado.h"
 #include "update/troca_versoes.h"
 
@@ -83,6 +84,8 @@ class TfrmAtualizador {
   AtualizaBase& EstruturaBase() { return atualizaBase_; }
 
   // --- update run ---
+  // Clears the refusal marks of VERSOESCAB after a successful run.
+  void PLimpaRecusaAtualizacao() { orvalto::PLimpaRecusaAtualizacao(CnOrvalto); }
 
   // --- self-update ---
   bool FAtualizaAtualizador() { return autoAtualizacao_.FAtualizaAtualizador(); }

@@ -117,7 +117,7 @@ void ProcessoAtualizacao::instalaOuRestaura(TfrmAtualizador& motor) {
   if (motor.FTrocaVersoes(servicos_)) {
     pumpEvents();
     envia("[ATUALIZANDO]:5|");
-    PLimpaRecusaAtualizacao(motor.CnOrvalto);
+    motor.PLimpaRecusaAtualizacao();
     log(QString(kPrefixo) + "Processo Concluido com Sucesso.");
     return;
   }

@@ -69,7 +69,7 @@ class Cenario {
   // created at the folders and the simulator.
   void inicia() {
     inst_.start();
-    ASSERT_TRUE(answersIdleStatus(inst_.port(), 20000)) << inst_.stop().toStdString();
+    ASSERT_TRUE(answersIdleStatus(inst_.port(), 60000)) << inst_.stop().toStdString();
     if (configurado_) return;
     auto db = connectTo(location_);
     db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim_.olderBase(), sim_.newerBase()});
