@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
 # Fails when a source folder includes one above it. Each layer may include
 # itself and the layers listed for it; siblings do not include each other.
-#   platform <- base <- db, services <- update <- terminal, console, notify <- app <- gui <- main
+#   platform <- base <- extraction, db, services <- update <- terminal, configuracoes, notify <- app <- gui <- main
 set -uo pipefail
 cd "$(dirname "$0")/../src"
 
 declare -A permitidas=(
   [platform]="platform"
   [base]="platform base"
+  [extraction]="platform base extraction"
   [db]="platform base db"
   [services]="platform base services"
-  [update]="platform base db services update"
-  [terminal]="platform base db services update terminal"
-  [console]="platform base db services update console"
-  [notify]="platform base db services update notify"
-  [app]="platform base db services update terminal console notify app"
-  [gui]="platform base db services update terminal console notify app gui"
+  [update]="platform base extraction db services update"
+  [terminal]="platform base extraction db services update terminal"
+  [configuracoes]="platform base extraction db services update configuracoes"
+  [notify]="platform base extraction db services update notify"
+  [app]="platform base extraction db services update terminal configuracoes notify app"
+  [gui]="platform base extraction db services update terminal configuracoes notify app gui"
 )
 
 falhas=0

@@ -4,7 +4,7 @@
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "update/atualizador.h"
-#include "update/discovery.h"
+#include "update/descoberta_versoes.h"
 
 #include <stdexcept>
 

@@ -107,7 +107,7 @@ TEST(ProgramaReal, ADesktopWithoutTrayRunsHeadlessOnItsOwn) {
   QProcessEnvironment env = ambienteSemDesktop();
   p.inicia(xvfbRun, {"-a", p.exe(), "--port", QString::number(porta)}, env);
   EXPECT_TRUE(answersIdleStatus(porta, kEspera));
-  EXPECT_TRUE(p.para().contains("no system tray available: running headless"));
+  EXPECT_TRUE(p.para().contains("sem área de notificação: executando sem janelas"));
 }
 
 }  // namespace
