@@ -4,7 +4,7 @@
 #include "app/configuracao_linha_comando.h"
 #include "base/headless_interaction.h"
 #include "base/operation_log.h"
-#include "app/program_options.h"
+#include "app/opcoes_programa.h"
 #include "app/reinicio.h"
 #include "app/startup.h"
 #include "gui/configura_locais_window.h"
@@ -23,9 +23,9 @@ using namespace orvalto;
 int main(int argc, char** argv) {
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
-  const ProgramOptions options = parseProgramOptions(arguments);
+  const OpcoesPrograma options = leOpcoesPrograma(arguments);
   if (options.help || !options.error.isEmpty()) {
-    std::fprintf(stderr, "%s%s", options.error.isEmpty() ? "" : qPrintable(options.error + "\n"), qPrintable(usageText()));
+    std::fprintf(stderr, "%s%s", options.error.isEmpty() ? "" : qPrintable(options.error + "\n"), qPrintable(textoUso()));
     return options.help ? 0 : 2;
   }
   // The settings on the command line: no single-instance check, no port,

@@ -2,7 +2,7 @@
 
 #include "base/handler_guard.h"
 #include "base/interaction.h"
-#include "app/self_replacement.h"
+#include "app/substituicao_executavel.h"
 #include "app/startup.h"
 #include "base/version.h"
 #include "notify/email_falha.h"

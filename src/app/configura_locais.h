@@ -7,13 +7,13 @@
 #include "base/app_context.h"
 #include "services/dm_web_service.h"
 #include "terminal/terminal_server.h"
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 #include "base/console_link.h"
 #include "notify/envia_email.h"
 #include "terminal/agendador_atualizacao.h"
-#include "console/formulario_configuracoes.h"
+#include "configuracoes/formulario_configuracoes.h"
 #include "update/processo_atualizacao.h"
-#include "update/new_version_search.h"
+#include "update/busca_novas_versoes.h"
 #include "update/envio_versao_diaria.h"
 
 #include <QObject>

@@ -1,14 +1,14 @@
 #include "app/configuracao_linha_comando.h"
 
 #include "base/app_context.h"
-#include "app/program_options.h"
+#include "app/opcoes_programa.h"
 #include "base/handler_guard.h"
 #include "base/operation_log.h"
-#include "console/configuracoes_gravadas.h"
-#include "console/lista_usuarios.h"
-#include "console/senha_produto.h"
-#include "console/titulos.h"
-#include "console/validacao_pasta.h"
+#include "configuracoes/configuracoes_gravadas.h"
+#include "configuracoes/lista_usuarios.h"
+#include "configuracoes/senha_produto.h"
+#include "configuracoes/titulos.h"
+#include "configuracoes/validacao_pasta.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
@@ -207,7 +207,7 @@ int mostraConfiguracao(const AppContext& ctx) {
   }
 }
 
-int executaConfiguracao(const ProgramOptions& opcoes) {
+int executaConfiguracao(const OpcoesPrograma& opcoes) {
   const QFileInfo exe(runningExecutablePath());
   OperationLog log(exe.absolutePath());
   InteracaoLinhaComando ui(opcoes.sim);

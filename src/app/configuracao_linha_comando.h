@@ -11,7 +11,7 @@
 namespace orvalto {
 
 struct AppContext;
-struct ProgramOptions;
+struct OpcoesPrograma;
 
 // Messages go to standard error as the headless program writes them; the
 // one question (a versions folder that is not a network path) is answered
@@ -37,6 +37,6 @@ int alteraConfiguracao(const AppContext& ctx, const QStringList& atribuicoes);
 
 // The command the options name, for the installation of the running
 // executable (its Caminho.ini, its log). Needs an application object.
-int executaConfiguracao(const ProgramOptions& opcoes);
+int executaConfiguracao(const OpcoesPrograma& opcoes);
 
 }  // namespace orvalto

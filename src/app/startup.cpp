@@ -2,8 +2,8 @@
 
 #include "base/app_context.h"
 #include "base/interaction.h"
-#include "app/self_replacement.h"
-#include "platform/processes.h"
+#include "app/substituicao_executavel.h"
+#include "platform/lista_processos.h"
 #include "platform/system.h"
 #include "platform/termination.h"
 #include "update/atualizador.h"

@@ -1,7 +1,7 @@
 #pragma once
 // What the update engine needs from the tray window: the state the
 // terminals are told about, messages to the terminals and tray balloons.
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 
 #include <QString>
 

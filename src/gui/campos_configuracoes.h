@@ -5,7 +5,7 @@
 // edit, click and exit goes there, and the fields show its state whenever
 // it changes.
 #include "base/app_context.h"
-#include "console/formulario_configuracoes.h"
+#include "configuracoes/formulario_configuracoes.h"
 
 #include <QObject>
 

@@ -3,7 +3,7 @@
 // view of SenhaAlcada: user and password fields, "&Ok" and "&Cancelar".
 // Esc clears the fields, or closes the dialog when they are empty.
 #include "base/app_context.h"
-#include "console/senha_alcada.h"
+#include "configuracoes/senha_alcada.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // The mails of a failed automatic update: which stage failed decides the
 // subject and the opening text; the client is the one the last
 // "[CONFIGCLI]" identified. Always to the maker's support mailbox.
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // is cut out, how the company identification is read and what the status
 // reply says. Pure text functions; the socket side is TerminalServer.
 #include "base/mensagens_terminal.h"
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // thread: reads, connections and the replies. One read is one request.
 #include "base/app_context.h"
 #include "terminal/terminal_protocol.h"
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 
 #include <QAbstractSocket>
 #include <QList>

@@ -12,12 +12,12 @@
 #include "platform/codepage.h"
 #include "platform/copia_duravel.h"
 #include "platform/files.h"
-#include "platform/processo.h"
+#include "platform/processo_iniciado.h"
 #include "services/dm_web_service.h"
 #include "update/configura_servicos.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
-#include "update/package_name.h"
+#include "update/nome_pacote.h"
 
 #include <stdexcept>
 

@@ -10,7 +10,7 @@
 #include "update/auto_atualizacao.h"
 #include "update/backup_banco.h"
 #include "update/contexto_estagio.h"
-#include "update/discovery.h"
+#include "update/descoberta_versoes.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
 #include "update/progresso_descompactado.h"

@@ -1,6 +1,6 @@
 #include "update/auto_atualizacao.h"
 
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
 #include "platform/codepage.h"

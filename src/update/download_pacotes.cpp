@@ -6,13 +6,13 @@
 #include "platform/files.h"
 #include "update/download_pacotes.h"
 #include "base/console_link.h"
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
 #include "update/indicador_espera.h"
-#include "update/download_progress.h"
-#include "update/http_download.h"
-#include "update/package_name.h"
+#include "update/percentual_download.h"
+#include "update/transferencia_http.h"
+#include "update/nome_pacote.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 // second. The stage that creates the window decides how long it lives; the
 // library stays loaded as long as it does.
 #include "update/contexto_estagio.h"
-#include "update/df_unrar.h"
+#include "extraction/df_unrar.h"
 
 #include <QObject>
 #include <QString>

@@ -11,7 +11,7 @@
 #include "update/download_pacotes.h"
 #include "update/instalacao_executaveis.h"
 #include "update/lista_arquivos.h"
-#include "update/package_name.h"
+#include "update/nome_pacote.h"
 #include "update/progresso_descompactado.h"
 
 #include <QDir>

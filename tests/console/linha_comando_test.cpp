@@ -1,7 +1,7 @@
 // The settings on the command line, through the built program against the
 // real database: what it prints, what it refuses (and leaves untouched) and
 // what it saves, read back by the settings form.
-#include "console/formulario_configuracoes.h"
+#include "configuracoes/formulario_configuracoes.h"
 #include "base/scramble.h"
 #include "update/configura_servicos.h"
 #include "services/dm_web_service.h"

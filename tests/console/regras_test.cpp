@@ -1,8 +1,8 @@
 // The settings console's rules that need no window: the product password's
 // stored form, the stored users list, network mounts and the folder checks.
-#include "console/lista_usuarios.h"
-#include "console/senha_produto.h"
-#include "console/validacao_pasta.h"
+#include "configuracoes/lista_usuarios.h"
+#include "configuracoes/senha_produto.h"
+#include "configuracoes/validacao_pasta.h"
 #include "support/product_users.h"
 #include "support/scripted_interaction.h"
 

@@ -1,8 +1,8 @@
 #include "extraction_fixture.h"
 #include "support/qt_app.h"
 #include "support/rar_archives.h"
-#include "update/df_unrar.h"
-#include "update/unrar_library.h"
+#include "extraction/df_unrar.h"
+#include "extraction/unrar_library.h"
 
 #include <gtest/gtest.h>
 

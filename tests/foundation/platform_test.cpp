@@ -1,7 +1,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
-#include "platform/processes.h"
+#include "platform/lista_processos.h"
 #include "platform/system.h"
 #include "support/installation.h"
 

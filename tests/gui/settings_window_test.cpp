@@ -1,7 +1,7 @@
 // The settings in the tray window, as the administrator sees and uses them,
 // over the real behaviour and a product database of each test's own.
 #include "app/configura_locais.h"
-#include "console/servidor_designado.h"
+#include "configuracoes/servidor_designado.h"
 #include "base/scramble.h"
 #include "gui/campos_configuracoes.h"
 #include "gui/configura_locais_window.h"

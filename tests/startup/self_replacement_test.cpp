@@ -1,5 +1,5 @@
 #include "base/app_context.h"
-#include "app/self_replacement.h"
+#include "app/substituicao_executavel.h"
 
 #include <gtest/gtest.h>
 
@@ -70,7 +70,7 @@ TEST_F(SelfReplacement, MissingCandidateOrEmptyFolderChangeNothing) {
   // the executable's own folder that is the running file itself.
   const QString previous = QDir::currentPath();
   QDir::setCurrent(exeDir.path());
-  EXPECT_EQ(selfReplacementPaths(ctx, "").candidate, ctx.exePath());
+  EXPECT_EQ(caminhosSubstituicao(ctx, "").candidate, ctx.exePath());
   EXPECT_FALSE(PTrocaExecutavel(ctx, ""));
   QDir::setCurrent(previous);
   EXPECT_EQ(contentOf(ctx.exePath()), "running");

@@ -1,7 +1,7 @@
 // The updater's self-update with the real program: a search fetches a newer
 // updater from the maker, and the program ends and comes back as the new
 // executable, from the same path and on the same terminal port.
-#include "platform/processes.h"
+#include "platform/lista_processos.h"
 #include "support/installation.h"
 #include "support/product_db.h"
 #include "support/rar_archives.h"

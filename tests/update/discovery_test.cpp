@@ -3,8 +3,8 @@
 #include "support/installation.h"
 #include "support/qt_app.h"
 #include "support/vendor_sim.h"
-#include "update/discovery.h"
-#include "update/new_version_search.h"
+#include "update/descoberta_versoes.h"
+#include "update/busca_novas_versoes.h"
 
 #include <gtest/gtest.h>
 

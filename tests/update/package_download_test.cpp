@@ -1,7 +1,7 @@
 #include "support/engine_fixture.h"
 #include "support/vendor_sim.h"
-#include "update/download_progress.h"
-#include "update/package_name.h"
+#include "update/percentual_download.h"
+#include "update/nome_pacote.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "console/servidor_designado.h"
+#include "configuracoes/servidor_designado.h"
 
 #include "base/app_context.h"
 #include "base/handler_guard.h"
 #include "base/interaction.h"
-#include "console/titulos.h"
+#include "configuracoes/titulos.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 #include "db/sql_helpers.h"

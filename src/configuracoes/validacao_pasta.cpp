@@ -1,7 +1,7 @@
-#include "console/validacao_pasta.h"
+#include "configuracoes/validacao_pasta.h"
 
 #include "base/interaction.h"
-#include "console/titulos.h"
+#include "configuracoes/titulos.h"
 #include "platform/files.h"
 
 namespace orvalto {

@@ -1,4 +1,4 @@
-#include "console/configuracoes_gravadas.h"
+#include "configuracoes/configuracoes_gravadas.h"
 
 #include "db/firebird_connection.h"
 #include "base/scramble.h"

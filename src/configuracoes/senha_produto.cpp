@@ -1,7 +1,7 @@
-#include "console/senha_produto.h"
+#include "configuracoes/senha_produto.h"
 
 #include "base/interaction.h"
-#include "console/titulos.h"
+#include "configuracoes/titulos.h"
 #include "db/firebird_connection.h"
 #include "platform/codepage.h"
 

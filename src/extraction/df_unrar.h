@@ -5,7 +5,7 @@
 // folder, replacing files already there, and stops at the first entry that
 // fails. It answers the library's questions: a volume that is not there
 // ends the extraction, a password is the (empty) Password.
-#include "update/unrar_library.h"
+#include "extraction/unrar_library.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
-#include "update/df_unrar.h"
+#include "extraction/df_unrar.h"
 
 #include "platform/files.h"
-#include "update/entrada_segura.h"
-#include "update/rar_completo.h"
-#include "update/unrar_api.h"
+#include "extraction/entrada_segura.h"
+#include "extraction/rar_completo.h"
+#include "extraction/unrar_api.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,9 +11,9 @@
 // or an update waits on the network then never commits, rolls back or
 // closes what that one holds.
 #include "base/app_context.h"
-#include "console/configuracoes_gravadas.h"
-#include "console/lista_usuarios.h"
-#include "console/validacao_pasta.h"
+#include "configuracoes/configuracoes_gravadas.h"
+#include "configuracoes/lista_usuarios.h"
+#include "configuracoes/validacao_pasta.h"
 #include "db/firebird_connection.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/self_replacement.h"
+#include "app/substituicao_executavel.h"
 
 #include "base/app_context.h"
 #include "platform/files.h"
@@ -8,8 +8,8 @@
 
 namespace orvalto {
 
-SelfReplacementPaths selfReplacementPaths(const AppContext& ctx, const QString& caminhoVersoes) {
-  SelfReplacementPaths p;
+CaminhosSubstituicao caminhosSubstituicao(const AppContext& ctx, const QString& caminhoVersoes) {
+  CaminhosSubstituicao p;
   p.running = ctx.exePath();
   p.candidate = QFileInfo(caminhoVersoes + ctx.exeName).absoluteFilePath();
   p.oldCopy = ctx.besideExe("OLD-" + ctx.exeName);
@@ -17,7 +17,7 @@ SelfReplacementPaths selfReplacementPaths(const AppContext& ctx, const QString& 
 }
 
 bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes) {
-  const SelfReplacementPaths p = selfReplacementPaths(ctx, caminhoVersoes);
+  const CaminhosSubstituicao p = caminhosSubstituicao(ctx, caminhoVersoes);
   if (!fileExists(p.candidate)) return false;
   if (!(dosFileTime(p.candidate) > dosFileTime(p.running))) return false;
   if (fileExists(p.oldCopy)) deleteFile(p.oldCopy);

@@ -1,4 +1,4 @@
-#include "console/lista_usuarios.h"
+#include "configuracoes/lista_usuarios.h"
 
 #include "base/handler_guard.h"
 #include "db/database_connector.h"

@@ -1,4 +1,4 @@
-#include "update/download_progress.h"
+#include "update/percentual_download.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The RAR 5 block chain: after the 8-byte signature, blocks of a CRC32, a
 // header size and the header (type, flags, optional extra and data sizes),
 // then the data area; the last block of every volume is the end block.
-#include "update/rar_completo.h"
+#include "extraction/rar_completo.h"
 
 #include <QFile>
 

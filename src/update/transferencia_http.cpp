@@ -1,4 +1,4 @@
-#include "update/http_download.h"
+#include "update/transferencia_http.h"
 
 #include <QDir>
 #include <QEventLoop>

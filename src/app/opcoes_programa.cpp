@@ -1,4 +1,4 @@
-#include "app/program_options.h"
+#include "app/opcoes_programa.h"
 
 #include <QtGlobal>
 
@@ -9,7 +9,7 @@ bool ehAtribuicao(const QString& a) { return !a.startsWith('-') && a.indexOf('='
 
 // What --configura and --configuracao allow, checked once every argument is
 // read (--sim may stand anywhere).
-QString conflitos(const ProgramOptions& o) {
+QString conflitos(const OpcoesPrograma& o) {
   if (o.mostraConfiguracao && o.alteraConfiguracao) return "--configuracao and --configura exclude each other";
   if (o.alteraConfiguracao && o.atribuicoes.isEmpty()) return "--configura needs at least one NOME=valor";
   // Only the name: the value may be a password.
@@ -21,8 +21,8 @@ QString conflitos(const ProgramOptions& o) {
 
 }  // namespace
 
-ProgramOptions parseProgramOptions(const QStringList& arguments) {
-  ProgramOptions o;
+OpcoesPrograma leOpcoesPrograma(const QStringList& arguments) {
+  OpcoesPrograma o;
   for (qsizetype i = 0; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     if (a == "--headless") {
@@ -51,7 +51,7 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
   return o;
 }
 
-QString usageText() {
+QString textoUso() {
   return "usage: orvalto-atualizador [--headless] [--port N]\n"
          "       orvalto-atualizador --configuracao\n"
          "       orvalto-atualizador --configura NOME=valor ... [--sim]\n"

@@ -1,4 +1,4 @@
-#include "update/package_name.h"
+#include "update/nome_pacote.h"
 
 namespace orvalto {
 

@@ -8,7 +8,7 @@ namespace orvalto {
 
 inline constexpr int kPortaTerminais = 5555;
 
-struct ProgramOptions {
+struct OpcoesPrograma {
   bool headless = false;       // --headless: no widgets, messages to the log and stderr
   int port = kPortaTerminais;  // --port N: the terminals' TCP port
   bool help = false;
@@ -19,8 +19,8 @@ struct ProgramOptions {
   QString error;               // not empty when the arguments were not understood
 };
 
-ProgramOptions parseProgramOptions(const QStringList& arguments);  // arguments without the program name
-QString usageText();
+OpcoesPrograma leOpcoesPrograma(const QStringList& arguments);  // arguments without the program name
+QString textoUso();
 
 // True when a display server can be reached (or Qt was told which platform
 // to use).

@@ -1,8 +1,8 @@
-#include "update/new_version_search.h"
+#include "update/busca_novas_versoes.h"
 
 #include "base/handler_guard.h"
 #include "services/dm_web_service.h"
-#include "base/run_state.h"
+#include "base/estado_terminais.h"
 #include "update/atualizador.h"
 
 #include <QTimer>

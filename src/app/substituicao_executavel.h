@@ -8,7 +8,7 @@ namespace orvalto {
 
 struct AppContext;
 
-struct SelfReplacementPaths {
+struct CaminhosSubstituicao {
   QString running;    // the executable itself
   QString candidate;  // versions folder + the executable's name
   QString oldCopy;    // beside the executable: "OLD-" + its name
@@ -16,7 +16,7 @@ struct SelfReplacementPaths {
 
 // `caminhoVersoes` ends with a separator; none is inserted. Empty, the
 // candidate is the bare name in the current folder.
-SelfReplacementPaths selfReplacementPaths(const AppContext& ctx, const QString& caminhoVersoes);
+CaminhosSubstituicao caminhosSubstituicao(const AppContext& ctx, const QString& caminhoVersoes);
 
 // When the candidate is strictly newer (DOS file times): deletes an old
 // copy, renames the running file to it and copies the candidate in its

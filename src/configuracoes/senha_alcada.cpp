@@ -1,8 +1,8 @@
-#include "console/senha_alcada.h"
+#include "configuracoes/senha_alcada.h"
 
 #include "base/interaction.h"
-#include "console/senha_produto.h"
-#include "console/titulos.h"
+#include "configuracoes/senha_produto.h"
+#include "configuracoes/titulos.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 

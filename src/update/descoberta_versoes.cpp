@@ -1,7 +1,7 @@
 // New-version discovery: asks the registration service about every company
 // of the installation, stores its settings, queues the packages and
 // downloads them.
-#include "update/discovery.h"
+#include "update/descoberta_versoes.h"
 
 #include "db/firebird_connection.h"
 #include "update/download_pacotes.h"

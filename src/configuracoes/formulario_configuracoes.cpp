@@ -1,9 +1,9 @@
-#include "console/formulario_configuracoes.h"
+#include "configuracoes/formulario_configuracoes.h"
 
 #include "base/handler_guard.h"
 #include "base/interaction.h"
-#include "console/servidor_designado.h"
-#include "console/titulos.h"
+#include "configuracoes/servidor_designado.h"
+#include "configuracoes/titulos.h"
 #include "db/database_connector.h"
 #include "db/transactions.h"
 #include "services/dm_web_service.h"

@@ -1,4 +1,4 @@
-#include "platform/processo.h"
+#include "platform/processo_iniciado.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "update/entrada_segura.h"
+#include "extraction/entrada_segura.h"
 
 #include <QFile>
 #include <QRegularExpression>

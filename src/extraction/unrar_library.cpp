@@ -1,4 +1,4 @@
-#include "update/unrar_library.h"
+#include "extraction/unrar_library.h"
 
 #include "platform/dynamic_library.h"
 

@@ -1,4 +1,4 @@
-#include "platform/processes.h"
+#include "platform/lista_processos.h"
 
 #include "platform/codepage.h"
 
