@@ -7,6 +7,7 @@
 #include "base/version.h"
 #include "notify/email_falha.h"
 #include "update/atualizador.h"
+#include "update/falha_etapa.h"
 
 namespace orvalto {
 namespace {
@@ -22,31 +23,20 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       server_(*this, ctx),
       servicos_(),
       busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
-      agendador_(ctx, {}),
+      agendador_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, [this] { PEnviaVersaoDiaria(); }),
       email_(ctx),
-      processo_(ctx, *this, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_,
-                ligacoesDoProcesso()),
-      formulario_({ctx, [this]() -> const FbConnection& { return garanteAtualizador().CnOrvalto; }, &servicos_,
+      processo_(ctx, *this, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_),
+      formulario_({ctx, [this]() -> const FbConnection& { return garanteAtualizador().conexao(); }, &servicos_,
                    [this] { FBuscaNovasVersoes(); }},
                   ModoGravacao, UltimaTecla),
       envioVersao_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }) {
-  server_.aoBuscar = [this] { FBuscaNovasVersoes(); };
-  server_.aoAtualizar = [this] { FAtualizacao(); };
-  acessoPeloMotor(agendador_.dependencias(), [this]() -> TfrmAtualizador& { return garanteAtualizador(); });
-  agendador_.dependencias().atualiza = [this] { FAtualizacao(); };
-  agendador_.dependencias().relataVersao = [this] { PEnviaVersaoDiaria(); };
-  busca_.FAtualizaAtualizador = [this] { garanteAtualizador().FAtualizaAtualizador(); };
-  TmAgendamentoTimer = [this] { agendador_.TmAgendamentoTimer(); };
-  FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
-  PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
+  ligaComponentes();
   // The server belongs to the window from its first moment; its events are
   // handled once the event loop runs, after the rest of the creation.
   iniciaServidor(porta);
   aguardaGuardiao(kEsperaGuardiaoMs);
   caption_ = QString::fromLatin1(kTituloJanela) + QString::fromLatin1(VersaoAtualizador);
   tmAgendamento_.setInterval(kIntervaloAgendamentoMs);
-  connect(&tmAgendamento_, &QTimer::timeout, this,
-          [this] { protegeHandler(ctx_, QStringLiteral("TmAgendamentoTimer: "), TmAgendamentoTimer); });
   tmAgendamento_.start();
   AbreConexoes();
   EmAtualizacao = false;
@@ -55,19 +45,49 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
 
 TfrmConfiguraLocais::~TfrmConfiguraLocais() { FormDestroy(); }
 
-ProcessoAtualizacao::Ligacoes TfrmConfiguraLocais::ligacoesDoProcesso() {
-  ProcessoAtualizacao::Ligacoes ligacoes;
-  ligacoes.agendamento = [this](bool ligado) {
-    if (ligado)
-      tmAgendamento_.start();
-    else
-      tmAgendamento_.stop();
-  };
-  ligacoes.enviaEmailFalha = [this](int falha) {
-    EnviaEmailFalha(email_, static_cast<FalhaAtualizacao>(falha), Empresa);
-  };
-  ligacoes.aoTerminar = [this] { busca_.aoTerminarAtualizacao(); };
-  return ligacoes;
+// Who tells whom: the terminals' requests, the scheduler's minute and the
+// run's ends reach the window's operations through these signals only.
+void TfrmConfiguraLocais::ligaComponentes() {
+  const QString agendamento = QStringLiteral("TmAgendamentoTimer: ");
+  const QString atualizacao = QStringLiteral("FAtualizacao: ");
+  const QString busca = QStringLiteral("FBuscaNovasVersoes: ");
+  // A terminal's request runs after the read handler that brought it has
+  // returned (queued): the requester is served again during its own run.
+  server_.atendePedido(&TerminalServer::buscaPedida, this, [this] { FBuscaNovasVersoes(); });
+  server_.atendePedido(&TerminalServer::atualizacaoPedida, this, [this] { FAtualizacao(); });
+  // The scheduler's tick, and the run it finds due, run inside the tick.
+  conectaProtegido(ctx_, &tmAgendamento_, &QTimer::timeout, this, agendamento,
+                   [this] { agendador_.TmAgendamentoTimer(); });
+  conectaProtegido(ctx_, &agendador_, &AgendadorAtualizacao::atualizacaoDevida, this, agendamento,
+                   [this] { FAtualizacao(); });
+  // The run's own notices come while it runs (direct).
+  conectaProtegido(ctx_, &processo_, &ProcessoAtualizacao::agendamentoLigado, this, atualizacao,
+                   [this](bool ligado) { ligaAgendamento(ligado); });
+  conectaProtegido(ctx_, &processo_, &ProcessoAtualizacao::emailDeFalha, this, atualizacao,
+                   [this](int numero) { enviaEmailFalha(numero); });
+  conectaProtegido(ctx_, &processo_, &ProcessoAtualizacao::terminou, this, atualizacao,
+                   [this] { busca_.aoTerminarAtualizacao(); });
+  // After every search, with its connection still open: the daily self-update.
+  conectaProtegido(ctx_, &busca_, &BuscaNovasVersoes::buscaConcluida, this, busca,
+                   [this] { garanteAtualizador().FAtualizaAtualizador(); });
+  // Showing the window asks the settings form (the caller's boundary).
+  FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
+  PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
+}
+
+void TfrmConfiguraLocais::ligaAgendamento(bool ligado) {
+  if (ligado)
+    tmAgendamento_.start();
+  else
+    tmAgendamento_.stop();
+}
+
+void TfrmConfiguraLocais::enviaEmailFalha(int numero) {
+  try {
+    EnviaEmailFalha(email_, static_cast<FalhaAtualizacao>(numero), Empresa);
+  } catch (...) {
+    processo_.trata(FalhaEtapa::erro(textoDaExcecao(std::current_exception())));
+  }
 }
 
 void TfrmConfiguraLocais::FAtualizacao() {

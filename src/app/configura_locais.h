@@ -55,23 +55,16 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
     server_.SendMessage(mensagem, endereco);
   }
 
-  // The one-minute timer of the scheduler, enabled at creation. The update
-  // run stops it for its duration.
+  // The one-minute timer of the scheduler, enabled at creation; each tick
+  // is the scheduler's tick. The update run stops it for its duration.
   QTimer& TmAgendamento() { return tmAgendamento_; }
-  // What each tick does: the scheduler's tick. Runs inside the handler
-  // boundary.
-  std::function<void()> TmAgendamentoTimer;
-  // The scheduler; the update run and the daily version report are
-  // connected to its dependencies (atualiza, relataVersao) by whoever
-  // provides them. Without a run a due schedule waits.
+  // The scheduler; its due minute starts the update run, and its ticks
+  // give the daily version report its chance.
   AgendadorAtualizacao& Agendador() { return agendador_; }
 
   // The update run (a terminal's "[ATUALIZAR]", the scheduled minute).
   // Refused while one is going on.
   void FAtualizacao();
-
-  // The failure mail's sender, one for the whole program.
-  TFEnviaEmail& FEnviaEmail() { return email_; }
 
   // The shared update engine, created at creation and kept to the end.
   TfrmAtualizador* frmAtualizador() { return frmAtualizador_.get(); }
@@ -90,7 +83,6 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // test); one asked for while another search or a run is going on runs
   // when that one has ended.
   void FBuscaNovasVersoes() { busca_.FBuscaNovasVersoes(); }
-  BuscaNovasVersoes& Busca() { return busca_; }
   // The registration-service client the operations of this window share.
   SharedWebService& ServicoWeb() { return servicos_; }
 
@@ -105,7 +97,6 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
 
   // The daily version report the scheduler's tick gives its chance.
   void PEnviaVersaoDiaria() { envioVersao_.PEnviaVersaoDiaria(); }
-  EnvioVersaoDiaria& EnvioVersao() { return envioVersao_; }
 
   // The settings form the window's fields show.
   FormularioConfiguracoes& Formulario() { return formulario_; }
@@ -115,7 +106,12 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   void FormDestroy();
 
  private:
-  ProcessoAtualizacao::Ligacoes ligacoesDoProcesso();
+  // Every connection between the pieces of the window, in one place.
+  void ligaComponentes();
+  // The failure mail `numero` for the company the terminals identified; a
+  // mail server that cannot be reached is the run's error.
+  void enviaEmailFalha(int numero);
+  void ligaAgendamento(bool ligado);
   void iniciaServidor(quint16 porta);
 
   AppContext ctx_;

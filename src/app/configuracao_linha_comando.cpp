@@ -167,17 +167,12 @@ bool confirmaAdministrador(const AppContext& ctx, FbConnection& cn) {
 
 bool grava(const AppContext& ctx, FbConnection& cn, const Configuracoes& v, const QString& modo) {
   try {
-    PIniciaTransacao(cn);
+    TransacaoEscopo transacao(cn);
     gravaConfiguracoes(cn, v, modo);
-    PConfirmaTransacao(cn);
+    transacao.confirma();
     return true;
   } catch (...) {
     const QString erro = textoDaExcecao(std::current_exception());
-    try {
-      PCancelaTransacao(cn);
-    } catch (...) {
-      // The connection is gone; so is the transaction.
-    }
     ctx.ui->showMessage(MessageIcon::Warning, kTituloAviso, QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);
     return false;
   }

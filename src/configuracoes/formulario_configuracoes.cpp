@@ -210,18 +210,13 @@ void FormularioConfiguracoes::btGravarClick() {
   QString erro;
   try {
     FConectaBases(cn, true);
-    PIniciaTransacao(cn);
+    TransacaoEscopo transacao(cn);
     PGravaConfiguracoes(cn);
-    PConfirmaTransacao(cn);
+    transacao.confirma();
     // The row exists now: a second save must update it, not add another.
     modoGravacao_ = kModoAlteracao;
   } catch (...) {
     erro = textoDaExcecao(std::current_exception());
-    try {
-      PCancelaTransacao(cn);
-    } catch (...) {
-      // The connection is gone; so is the transaction.
-    }
   }
   FConectaBases(cn, false);
   if (!erro.isEmpty()) avisa(QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);

@@ -43,9 +43,9 @@ QString listaColunas(const Coluna* begin, const Coluna* end) {
 }
 
 void emTransacao(FbConnection& conexao, const QString& sql) {
-  PIniciaTransacao(conexao);
+  TransacaoEscopo transacao(conexao);
   conexao.execute(sql);
-  PConfirmaTransacao(conexao);
+  transacao.confirma();
 }
 
 void criaVersoesCab(FbConnection& conexao) {

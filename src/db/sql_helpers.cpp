@@ -44,21 +44,14 @@ qint64 FContaRegistros(FbConnection& conexao, const QString& tabela, const QStri
 ResultadoBanco FAtualizaValorString(FbConnection& conexao, const QString& tabela, const QString& campo,
                                     const QString& valor, const QString& campoChave, const QString& valorChave) {
   try {
-    PIniciaTransacao(conexao);
+    TransacaoEscopo transacao(conexao);
     conexao.execute(" UPDATE " + tabela + " SET " + campo + " = \"" + valor + "\"" + whereKey(campoChave, valorChave));
-    PConfirmaTransacao(conexao);
+    transacao.confirma();
     return {};
   } catch (const std::exception& e) {
-    try {
-      PCancelaTransacao(conexao);
-    } catch (const std::exception&) {
-      // Nothing more to undo; the warning tells what failed.
-    }
     return AvisoBanco{"Aviso",
                       "Ocorreu um erro durante a  gravação \"FAtualizaValorString\" :\r" + QString::fromUtf8(e.what())};
   }
 }
-
-int FContaLinhas(const QueryResult& consulta) { return static_cast<int>(consulta.rows.size()); }
 
 }  // namespace orvalto

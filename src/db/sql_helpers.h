@@ -40,7 +40,4 @@ T FIIf(bool condicao, const T& seVerdadeiro, const T& seFalso) {
   return condicao ? seVerdadeiro : seFalso;
 }
 
-// Counts the rows of a query result.
-int FContaLinhas(const QueryResult& consulta);
-
 }  // namespace orvalto

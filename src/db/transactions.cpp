@@ -17,3 +17,22 @@ void PCancelaTransacao(FbConnection& conexao) {
 }
 
 }  // namespace orvalto
+
+namespace orvalto {
+
+TransacaoEscopo::TransacaoEscopo(FbConnection& conexao) : conexao_(conexao) { PIniciaTransacao(conexao_); }
+
+TransacaoEscopo::~TransacaoEscopo() {
+  if (confirmada_) return;
+  try {
+    PCancelaTransacao(conexao_);
+  } catch (...) {
+  }
+}
+
+void TransacaoEscopo::confirma() {
+  PConfirmaTransacao(conexao_);
+  confirmada_ = true;
+}
+
+}  // namespace orvalto

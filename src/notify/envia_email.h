@@ -39,7 +39,6 @@ class TFEnviaEmail {
 
   // Builds the page around the stored message text.
   void PMontaCorpoHtml();
-  const QStringList& CorpoHtml() const { return corpoHtml_; }
 
   // The installation whose Atualizador.ini gives the server and account.
   const QString& exeDir() const { return ctx_.exeDir; }

@@ -1,10 +1,9 @@
 #include "terminal/agendador_atualizacao.h"
 
 #include "base/handler_guard.h"
-#include "db/firebird_connection.h"
-#include "db/transactions.h"
 #include "update/atualizador.h"
-#include "update/descoberta_versoes.h"
+
+#include <QMetaMethod>
 
 #include <stdexcept>
 
@@ -39,60 +38,44 @@ DecisaoAgendamento decideAgendamento(const QDateTime& agora, const AgendaGravada
   return DecisaoAgendamento::Relatorio;
 }
 
-AgendadorAtualizacao::AgendadorAtualizacao(const AppContext& ctx, Dependencias dependencias)
-    : ctx_(ctx), dep_(std::move(dependencias)) {}
+AgendadorAtualizacao::AgendadorAtualizacao(const AppContext& ctx, std::function<TfrmAtualizador&()> motor,
+                                           std::function<void()> relataVersao, QObject* parent)
+    : QObject(parent), ctx_(ctx), motor_(std::move(motor)), relataVersao_(std::move(relataVersao)) {}
 
 void AgendadorAtualizacao::TmAgendamentoTimer() noexcept {
+  TfrmAtualizador* motor = nullptr;
   try {
-    executa();
+    motor = &motor_();
+    executa(*motor);
   } catch (...) {
     gravaLog(ctx_, "TmAgendamentoTimer: " + textoDaExcecao(std::current_exception()));
   }
   try {
-    if (dep_.desconecta) dep_.desconecta();
+    // Whatever happened, the tick leaves the connection closed.
+    if (motor) motor->FConectaBases(false);
   } catch (...) {
     gravaLog(ctx_, "TmAgendamentoTimer: " + textoDaExcecao(std::current_exception()));
   }
 }
 
-void AgendadorAtualizacao::executa() {
-  if (!dep_.conecta || !dep_.conecta()) return;
-  switch (decideAgendamento(dep_.agora(), dep_.leAgenda())) {
+void AgendadorAtualizacao::executa(TfrmAtualizador& motor) {
+  if (!motor.FConectaBanco()) return;
+  motor.FConectaBases(true);
+  switch (decideAgendamento(agora(), motor.FLeAgenda())) {
     case DecisaoAgendamento::Nada:
       return;
     case DecisaoAgendamento::Atualizacao:
       // Cleared first, so that no later tick starts the same schedule again,
       // whatever the run's outcome.
-      if (dep_.atualiza) {
-        dep_.limpaHora();
-        dep_.atualiza();
+      if (isSignalConnected(QMetaMethod::fromSignal(&AgendadorAtualizacao::atualizacaoDevida))) {
+        motor.PLimpaHoraAgendada();
+        emit atualizacaoDevida();
       }
       break;
     case DecisaoAgendamento::Relatorio:
       break;
   }
-  if (dep_.relataVersao) dep_.relataVersao();
-}
-
-void acessoPeloMotor(AgendadorAtualizacao::Dependencias& dep, std::function<TfrmAtualizador&()> motor) {
-  dep.conecta = [motor] {
-    TfrmAtualizador& m = motor();
-    if (!m.FConectaBanco()) return false;
-    m.FConectaBases(true);
-    return true;
-  };
-  dep.desconecta = [motor] { motor().FConectaBases(false); };
-  dep.leAgenda = [motor] {
-    const QueryResult r = motor().CnOrvalto.query("SELECT DT_AGENDAMENTO, HR_AGENDAMENTO FROM VERSOESCAB ");
-    const QVariant data = r.value(0, "DT_AGENDAMENTO");
-    return AgendaGravada{data.isNull() ? dataZero() : data.toDateTime(), r.value(0, "HR_AGENDAMENTO").toString()};
-  };
-  dep.limpaHora = [motor] {
-    FbConnection& conexao = motor().CnOrvalto;
-    PIniciaTransacao(conexao);
-    conexao.execute("UPDATE VERSOESCAB SET HR_AGENDAMENTO = \"\"");
-    PConfirmaTransacao(conexao);
-  };
+  if (relataVersao_) relataVersao_();
 }
 
 }  // namespace orvalto

@@ -2,12 +2,14 @@
 // The update scheduler behind the tray window's one-minute timer: the
 // terminals store a date and an "HH:MM" in VERSOESCAB; the tick that finds
 // the current time within five minutes after it (counted in minutes since
-// midnight, same day only) clears the hour and starts the update run. Most
-// other ticks give the daily version report its chance. The clock and every
-// collaborator are passed in, so a tick can be driven at any chosen time.
+// midnight, same day only) clears the hour and announces the due run. Most
+// other ticks give the daily version report its chance. The clock can be
+// moved, so a tick can be driven at any chosen time.
 #include "base/app_context.h"
+#include "update/descoberta_versoes.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -16,10 +18,9 @@ namespace orvalto {
 
 class TfrmAtualizador;
 
-struct AgendaGravada {
-  QDateTime data;  // DT_AGENDAMENTO; the zero date when empty
-  QString hora;    // HR_AGENDAMENTO, "HH:MM"; empty: nothing pending
-};
+// DT_AGENDAMENTO (the zero date when empty) and HR_AGENDAMENTO ("HH:MM";
+// empty: nothing pending).
+using AgendaGravada = AgendaAReportar;
 
 enum class DecisaoAgendamento {
   Nada,        // not the day yet, the hour is consumed, or another hour of the day
@@ -31,36 +32,35 @@ enum class DecisaoAgendamento {
 // number throws std::runtime_error.
 DecisaoAgendamento decideAgendamento(const QDateTime& agora, const AgendaGravada& agenda);
 
-class AgendadorAtualizacao {
- public:
-  struct Dependencias {
-    std::function<QDateTime()> agora = &QDateTime::currentDateTime;
-    std::function<bool()> conecta;             // false: nothing more this tick
-    std::function<void()> desconecta;          // after every tick, whatever happened
-    std::function<AgendaGravada()> leAgenda;
-    std::function<void()> limpaHora;           // committed before the run starts
-    std::function<void()> atualiza;            // the update run; none connected: the schedule waits
-    std::function<void()> relataVersao;        // the daily version report, when present
-  };
+class AgendadorAtualizacao : public QObject {
+  Q_OBJECT
 
-  AgendadorAtualizacao(const AppContext& ctx, Dependencias dependencias);
+ public:
+  // `motor` gives the shared engine (created first when there is none);
+  // `relataVersao` is the daily version report, called on the ticks that
+  // give it its chance (its errors end the tick like the tick's own).
+  AgendadorAtualizacao(const AppContext& ctx, std::function<TfrmAtualizador&()> motor,
+                       std::function<void()> relataVersao, QObject* parent = nullptr);
 
   // One tick. Nothing leaves it: an error is logged as "TmAgendamentoTimer: "
   // and its text (no box on an unattended server) and the next tick tries
   // again.
   void TmAgendamentoTimer() noexcept;
 
-  Dependencias& dependencias() { return dep_; }
+  // The clock the ticks read; tests move it.
+  std::function<QDateTime()> agora = &QDateTime::currentDateTime;
+
+ signals:
+  // The scheduled minute has come; the hour is already cleared, so no later
+  // tick starts it again. With nothing connected the schedule waits.
+  void atualizacaoDevida();
 
  private:
-  void executa();
+  void executa(TfrmAtualizador& motor);
 
   AppContext ctx_;
-  Dependencias dep_;
+  std::function<TfrmAtualizador&()> motor_;
+  std::function<void()> relataVersao_;
 };
-
-// conecta, desconecta, leAgenda and limpaHora on the product connection of
-// the engine `motor` gives (created first when there is none).
-void acessoPeloMotor(AgendadorAtualizacao::Dependencias& dependencias, std::function<TfrmAtualizador&()> motor);
 
 }  // namespace orvalto

@@ -40,9 +40,9 @@ DadosEmpresa leConfigCli(const QString& requisicao) {
 }
 
 QString respostaStatus(bool emAtualizacao, bool emDownload) {
-  if (emAtualizacao) return QStringLiteral("[STATUS]:1|");
-  if (emDownload) return QStringLiteral("[STATUS]:2|");
-  return QStringLiteral("[STATUS]:0|");
+  if (emAtualizacao) return mensagem::status(1);
+  if (emDownload) return mensagem::status(2);
+  return mensagem::status(0);
 }
 
 QByteArray limitaLeitura(QByteArray lido) {

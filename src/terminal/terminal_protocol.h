@@ -2,6 +2,7 @@
 // The bracketed text protocol the workstations speak: how a request's tag
 // is cut out, how the company identification is read and what the status
 // reply says. Pure text functions; the socket side is TerminalServer.
+#include "base/mensagens_terminal.h"
 #include "base/estado_terminais.h"
 
 #include <QByteArray>
@@ -17,8 +18,8 @@ inline constexpr const char* kTagBuscar = "[BUSCAR]";
 inline constexpr const char* kTagAtualizar = "[ATUALIZAR]";
 
 // Sent to a terminal that connects, or asks for an update, while a run is
-// going on. No trailing "|": the terminals compare it whole.
-inline constexpr const char* kMensagemEmAtualizacao = "[ERRO]:0";
+// going on.
+inline constexpr const char* kMensagemEmAtualizacao = mensagem::kEmAtualizacao;
 
 // One read is one request; a peer that sends more at once gets only the
 // first part handled, so that nobody can make the server hold megabytes.

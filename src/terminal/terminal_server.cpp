@@ -19,6 +19,8 @@ TerminalServer::TerminalServer(EstadoTerminais& estado, const AppContext& ctx, Q
     : QObject(parent), estado_(estado), ctx_(ctx) {
   server_.setListenBacklogSize(kFilaDeConexoes);
   connect(&server_, &QTcpServer::newConnection, this, &TerminalServer::ServerClientConnect);
+  connect(this, &TerminalServer::atualizacaoPedida, this, [this] { atualizacaoPendente_ = false; },
+          Qt::QueuedConnection);
 }
 
 TerminalServer::~TerminalServer() {
@@ -27,6 +29,12 @@ TerminalServer::~TerminalServer() {
   for (const Conexao& c : std::as_const(conexoes_))
     if (c.socket) c.socket->disconnect(this);
   server_.close();
+}
+
+QMetaObject::Connection TerminalServer::atendePedido(void (TerminalServer::*pedido)(), QObject* contexto,
+                                                    std::function<void()> corpo) {
+  return conectaProtegido(ctx_, this, pedido, contexto, QStringLiteral("ServerClientRead: "), std::move(corpo),
+                          Qt::QueuedConnection);
 }
 
 bool TerminalServer::escuta(quint16 porta) { return server_.listen(QHostAddress::Any, porta); }
@@ -83,9 +91,7 @@ void TerminalServer::atende(QTcpSocket* socket, const QString& endereco, const Q
   } else if (tag == QLatin1String(kTagStatus)) {
     SendMessage(respostaStatus(estado_.EmAtualizacao, estado_.EmDownload), endereco);
   } else if (tag == QLatin1String(kTagBuscar)) {
-    // The search is long and pumps events: it runs right after this
-    // handler, never inside it.
-    QMetaObject::invokeMethod(this, &TerminalServer::iniciaBusca, Qt::QueuedConnection);
+    emit buscaPedida();
   } else if (tag == QLatin1String(kTagAtualizar)) {
     pedeAtualizacao(socket, endereco);
   }
@@ -98,16 +104,7 @@ void TerminalServer::pedeAtualizacao(QTcpSocket* socket, const QString& endereco
   }
   estado_.IPSolicitante = endereco;
   atualizacaoPendente_ = true;
-  QMetaObject::invokeMethod(this, &TerminalServer::iniciaAtualizacao, Qt::QueuedConnection);
-}
-
-void TerminalServer::iniciaBusca() {
-  if (aoBuscar) protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), aoBuscar);
-}
-
-void TerminalServer::iniciaAtualizacao() {
-  atualizacaoPendente_ = false;
-  protegeHandler(ctx_, QStringLiteral("ServerClientRead: "), aoAtualizar);
+  emit atualizacaoPedida();
 }
 
 void TerminalServer::ServerClientError(QTcpSocket*, QAbstractSocket::SocketError codigo) {

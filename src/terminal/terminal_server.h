@@ -38,13 +38,21 @@ class TerminalServer : public QObject {
 
   const DadosEmpresa& empresa() const { return estado_.Empresa; }
 
-  // "[BUSCAR]": runs right after the read handler that brought it returns,
-  // whatever the state.
-  std::function<void()> aoBuscar;
-  // An accepted "[ATUALIZAR]": runs right after the read handler returns,
-  // on the same thread, so that its messages reach a requester that is
-  // already being served. IPSolicitante is set by then.
-  std::function<void()> aoAtualizar;
+  // Has `contexto` serve a request (buscaPedida or atualizacaoPedida) with
+  // `corpo`: queued, so it runs after the read handler that brought the
+  // request has returned, and inside that handler's boundary
+  // ("ServerClientRead: ").
+  QMetaObject::Connection atendePedido(void (TerminalServer::*pedido)(), QObject* contexto,
+                                       std::function<void()> corpo);
+
+ signals:
+  // "[BUSCAR]", whatever the state. Receivers connect it queued: the search
+  // is long and pumps events, so it runs after the read handler returns.
+  void buscaPedida();
+  // An accepted "[ATUALIZAR]"; IPSolicitante is already set. Receivers
+  // connect it queued, so that the run starts after the read handler
+  // returns and its messages reach a requester that is being served.
+  void atualizacaoPedida();
 
  private:
   struct Conexao {
@@ -59,8 +67,6 @@ class TerminalServer : public QObject {
   void aceita(QTcpSocket* socket);
   void atende(QTcpSocket* socket, const QString& endereco, const QString& requisicao);
   void pedeAtualizacao(QTcpSocket* socket, const QString& endereco);
-  void iniciaBusca();
-  void iniciaAtualizacao();
   void desliga(QTcpSocket* socket);
   QString enderecoDe(QTcpSocket* socket) const;
   void enviaNaConexao(QTcpSocket* socket, const QString& mensagem);
@@ -70,7 +76,8 @@ class TerminalServer : public QObject {
   QTcpServer server_;
   QList<Conexao> conexoes_;
   // An accepted "[ATUALIZAR]" whose run has not started yet: a second one
-  // in the meantime is refused like one during the run.
+  // in the meantime is refused like one during the run. Cleared by a queued
+  // connection made before any receiver's, so just before the run starts.
   bool atualizacaoPendente_ = false;
 };
 

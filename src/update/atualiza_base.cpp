@@ -2,6 +2,7 @@
 
 #include "base/event_pump.h"
 #include "base/interaction.h"
+#include "base/mensagens_terminal.h"
 #include "base/servindo_eventos.h"
 #include "db/conexoes_ativas.h"
 #include "db/database_connector.h"
@@ -151,7 +152,7 @@ int AtualizaBase::FExecutaEEspera(const QString& linhaComando, int modoJanela) {
   while (processo->emExecucao()) {
     pumpEvents();
     esperaServindoEventos(1000);
-    contexto_.enviaTerminal("[EXECANDWAIT]:0|");
+    contexto_.enviaTerminal(mensagem::execAndWait());
   }
   return processo->aguardaFim();
 }

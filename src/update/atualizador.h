@@ -13,23 +13,25 @@
 #include "update/descoberta_versoes.h"
 #include "update/download_pacotes.h"
 #include "update/indicador_espera.h"
-#include "update/processo_atualizacao.h"
 #include "update/progresso_descompactado.h"
 #include "update/troca_versoes.h"
 
-#include <QDateTime>
+#include <memory>
 
 namespace orvalto {
 
 class ConsoleLink;
 class SharedWebService;
+class TDmWebService;
+
+namespace test {
+struct AcessoMotor;
+}
 
 class TfrmAtualizador {
  public:
   explicit TfrmAtualizador(const AppContext& ctx, ConsoleLink* console = nullptr);
   ~TfrmAtualizador();
-
-  FbConnection CnOrvalto;
 
   // Reads the connection settings again, reconnects and probes the server.
   bool FConectaBanco();
@@ -39,82 +41,72 @@ class TfrmAtualizador {
   bool FAtualizaEstrutura();
   // The versions folder stored in VERSOESCAB.
   QString FCaminhoVersoes();
+  // CnOrvalto for looking only (is it open, where does it point).
+  const FbConnection& conexao() const { return CnOrvalto; }
 
-  // --- package download ---
-  bool FBaixaVersoes(bool janelaProgresso) { return download_.FBaixaVersoes(janelaProgresso); }
+  // --- schedule and registration service ---
+  // The schedule the terminals stored in VERSOESCAB (the zero date when
+  // the day is empty).
+  AgendaAReportar FLeAgenda();
+  // Empties the stored hour, committed before anything else happens.
+  void PLimpaHoraAgendada();
+  // Points the service client at the addresses the product database gives.
+  void PConfiguraServicos(TDmWebService& servico);
+
+  // --- package download and discovery ---
+  bool FBaixaVersoes(bool janelaProgresso) { return download_->FBaixaVersoes(janelaProgresso); }
   bool FBaixaArquivo(const QString& endereco, const QString& pasta, bool janelaProgresso) {
-    return download_.FBaixaArquivo(endereco, pasta, janelaProgresso);
+    return download_->FBaixaArquivo(endereco, pasta, janelaProgresso);
   }
-
-  // --- discovery ---
-  bool fBuscaNovaVersaoCliente(SharedWebService& servicos) { return descoberta_.fBuscaNovaVersaoCliente(servicos); }
-  bool EmBusca() const { return descoberta_.EmBusca; }
+  bool fBuscaNovaVersaoCliente(SharedWebService& servicos) { return descoberta_->fBuscaNovaVersaoCliente(servicos); }
 
   // --- extraction and executable replacement ---
   // Installs the queued packages' executables, empties the queue and tells
   // the registration service (through `servicos`, the shared client).
-  bool FTrocaVersoes(SharedWebService& servicos) { return troca_.FTrocaVersoes(servicos); }
-  void PListaArquivos(QStringList& lista, const QString& pasta, bool recursivo, const QString& extensao) const {
-    troca_.PListaArquivos(lista, pasta, recursivo, extensao);
-  }
-  bool FApagaVersaoItem(const QString& endereco) { return troca_.FApagaVersaoItem(endereco); }
+  bool FTrocaVersoes(SharedWebService& servicos) { return troca_->FTrocaVersoes(servicos); }
   // Extracts one archive into an existing folder, with a progress window
   // for this call only (a stage that extracts several keeps its own
   // TfrmProgressoDescompactado instead).
-  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino) {
-    TfrmProgressoDescompactado janela(contexto_);
-    return janela.FDescompactaArquivo(arquivo, pastaDestino);
-  }
-  TrocaVersoes& Troca() { return troca_; }
+  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino);
 
   // --- attached users, folders, backup and restore ---
   int FContaConexoes();
   bool FVerificaPastas();
-  bool FVerificaCaminhoBanco() { return backup_.FVerificaCaminhoBanco(); }
-  bool FRealizaBackup() { return backup_.FRealizaBackup(); }
-  bool FRestauraBackup() { return backup_.FRestauraBackup(); }
-  void PCopiaArquivo(const QString& origem, const QString& destino);
-  BackupBanco& Backup() { return backup_; }
+  bool FVerificaCaminhoBanco() { return backup_->FVerificaCaminhoBanco(); }
+  bool FRealizaBackup() { return backup_->FRealizaBackup(); }
+  bool FRestauraBackup() { return backup_->FRestauraBackup(); }
 
-  // --- structure update ---
-  bool FAtualizaBase(SharedWebService& servicos) { return atualizaBase_.FAtualizaBase(servicos); }
-  int FExecutaEEspera(const QString& linhaComando, int modoJanela) {
-    return atualizaBase_.FExecutaEEspera(linhaComando, modoJanela);
-  }
-  AtualizaBase& EstruturaBase() { return atualizaBase_; }
-
-  // --- update run ---
+  // --- structure update and the end of a run ---
+  bool FAtualizaBase(SharedWebService& servicos) { return atualizaBase_->FAtualizaBase(servicos); }
   // Clears the refusal marks of VERSOESCAB after a successful run.
-  void PLimpaRecusaAtualizacao() { orvalto::PLimpaRecusaAtualizacao(CnOrvalto); }
+  void PLimpaRecusaAtualizacao();
+  // The waiting indicator the long steps share; the run stops it at its end.
+  IndicadorEspera& Indicador() { return *indicador_; }
 
   // --- self-update ---
-  bool FAtualizaAtualizador() { return autoAtualizacao_.FAtualizaAtualizador(); }
-  AutoAtualizacao& AutoAtualiza() { return autoAtualizacao_; }
-
-  // The stages, for the tests and for the stages that use each other.
-  IndicadorEspera& Indicador() { return indicador_; }
-  DownloadPacotes& Download() { return download_; }
-  DescobertaVersoes& Descoberta() { return descoberta_; }
-
-  // The server's time as the last successful probe read it.
-  const QDateTime& DataHoraServidor() const { return dataHoraServidor_; }
-  const AppContext& context() const { return ctx_; }
-  ConsoleLink* console() const { return console_; }
-  const ContextoEstagio& contexto() const { return contexto_; }
+  bool FAtualizaAtualizador() { return autoAtualizacao_->FAtualizaAtualizador(); }
 
  private:
+  // The tests reach the connection and the stages through their fixture.
+  friend struct test::AcessoMotor;
+  // The daily version report works on the connection between runs.
+  friend class EnvioVersaoDiaria;
+
+  void montaEstagios();
+
   AppContext ctx_;
-  ConsoleLink* console_;
-  QDateTime dataHoraServidor_;
+  FbConnection CnOrvalto;
   ContextoEstagio contexto_;
-  IndicadorEspera indicador_;
-  DownloadPacotes download_;
-  DescobertaVersoes descoberta_;
-  ProvisaoUnrar provisaoUnrar_;
-  TrocaVersoes troca_;
-  BackupBanco backup_;
-  AtualizaBase atualizaBase_;
-  AutoAtualizacao autoAtualizacao_;
+  // Built by montaEstagios, in this order: each is given the stages above
+  // it that it uses.
+  std::unique_ptr<IndicadorEspera> indicador_;
+  std::unique_ptr<DownloadPacotes> download_;
+  std::unique_ptr<DescobertaVersoes> descoberta_;
+  std::unique_ptr<ProvisaoUnrar> provisaoUnrar_;
+  std::unique_ptr<TrocaVersoes> troca_;
+  std::unique_ptr<BackupBanco> backup_;
+  std::unique_ptr<AtualizaBase> atualizaBase_;
+  std::unique_ptr<AutoAtualizacao> autoAtualizacao_;
 };
 
 }  // namespace orvalto

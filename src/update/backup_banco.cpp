@@ -2,6 +2,7 @@
 
 #include "base/event_pump.h"
 #include "base/interaction.h"
+#include "base/mensagens_terminal.h"
 #include "db/conexoes_ativas.h"
 #include "db/connection_settings.h"
 #include "db/database_connector.h"
@@ -10,6 +11,7 @@
 #include "platform/files.h"
 #include "update/arquivos_backup.h"
 #include "update/copia_arquivo.h"
+#include "update/falha_etapa.h"
 #include "update/indicador_espera.h"
 
 #include <QDir>
@@ -68,7 +70,7 @@ void BackupBanco::copiaParaBackup(const QString& pasta) {
       contexto_.log("FRealizaBackup: " + texto(falhaGravacao));
     }
     escondeEspera();
-    throw erro(kErroBackup + texto(e));
+    throw FalhaEtapa::erro(mensagem::erroBackup(texto(e)));
   }
   pumpEvents();
   escondeEspera();

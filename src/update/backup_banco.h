@@ -13,10 +13,6 @@ namespace orvalto {
 
 class IndicadorEspera;
 
-// The start of the error a failed backup raises; the run sends it on to the
-// terminal as it is.
-inline constexpr const char* kErroBackup = "[ERRO]:3| Erro ao realizar backup; ";
-
 class BackupBanco {
  public:
   BackupBanco(const ContextoEstagio& contexto, IndicadorEspera& indicador);
@@ -27,7 +23,8 @@ class BackupBanco {
   bool FVerificaCaminhoBanco();
 
   // Copies the database file to the backup folder and rotates the backups.
-  // True, or std::runtime_error with kErroBackup + the cause.
+  // True, or a FalhaEtapa whose text is mensagem::erroBackup(the cause):
+  // the run logs it and sends it on to the terminal as it is.
   bool FRealizaBackup();
 
   // Puts the latest backup in the database file's place, keeping the file

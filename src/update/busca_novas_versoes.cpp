@@ -4,15 +4,14 @@
 #include "services/dm_web_service.h"
 #include "base/estado_terminais.h"
 #include "update/atualizador.h"
-#include "update/configura_servicos.h"
 
 #include <QTimer>
 
 namespace orvalto {
 
-BuscaNovasVersoes::BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAtualizador&()> engine,
-                                     SharedWebService& servicos, const EstadoTerminais& estado)
-    : ctx_(ctx), engine_(std::move(engine)), servicos_(servicos), estado_(estado) {}
+BuscaNovasVersoes::BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAtualizador&()> motor,
+                                     SharedWebService& servicos, const EstadoTerminais& estado, QObject* parent)
+    : QObject(parent), ctx_(ctx), motor_(std::move(motor)), servicos_(servicos), estado_(estado) {}
 
 void BuscaNovasVersoes::FBuscaNovasVersoes() {
   if (emAndamento_ || estado_.EmAtualizacao) {
@@ -28,21 +27,21 @@ void BuscaNovasVersoes::FBuscaNovasVersoes() {
 }
 
 void BuscaNovasVersoes::executa() {
-  TfrmAtualizador& engine = engine_();
-  if (engine.FConectaBanco() && engine.FAtualizaEstrutura()) {
+  TfrmAtualizador& motor = motor_();
+  if (motor.FConectaBanco() && motor.FAtualizaEstrutura()) {
     const std::shared_ptr<TDmWebService> servico = servicos_.acquire();
     try {
-      engine.FConectaBases(true);
-      PConfiguraServicos(*servico, engine.CnOrvalto, ctx_.exeDir);
-      engine.fBuscaNovaVersaoCliente(servicos_);
-      if (FAtualizaAtualizador) FAtualizaAtualizador();
+      motor.FConectaBases(true);
+      motor.PConfiguraServicos(*servico);
+      motor.fBuscaNovaVersaoCliente(servicos_);
+      emit buscaConcluida();
     } catch (const std::exception& e) {
       gravaLog(ctx_, "FBuscaNovasVersoes: " + QString::fromUtf8(e.what()));
     }
   }
   servicos_.release();
   try {
-    engine.FConectaBases(false);
+    motor.FConectaBases(false);
   } catch (const std::exception& e) {
     gravaLog(ctx_, "FBuscaNovasVersoes: " + QString::fromUtf8(e.what()));
   }
@@ -54,7 +53,7 @@ void BuscaNovasVersoes::agendaPendente() {
   if (!pendente_ || emAndamento_ || estado_.EmAtualizacao) return;
   pendente_ = false;
   // After the current event handler has returned, on the same thread.
-  QTimer::singleShot(0, &contexto_, [this] { protegeHandler(ctx_, "FBuscaNovasVersoes: ", [this] { FBuscaNovasVersoes(); }); });
+  QTimer::singleShot(0, this, [this] { protegeHandler(ctx_, "FBuscaNovasVersoes: ", [this] { FBuscaNovasVersoes(); }); });
 }
 
 }  // namespace orvalto

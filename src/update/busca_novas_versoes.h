@@ -15,10 +15,12 @@ class TfrmAtualizador;
 class SharedWebService;
 struct EstadoTerminais;
 
-class BuscaNovasVersoes {
+class BuscaNovasVersoes : public QObject {
+  Q_OBJECT
+
  public:
-  BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAtualizador&()> engine, SharedWebService& servicos,
-                    const EstadoTerminais& estado);
+  BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAtualizador&()> motor, SharedWebService& servicos,
+                    const EstadoTerminais& estado, QObject* parent = nullptr);
 
   // Runs a search now. While a search or an update run is in progress a
   // request is remembered (once) and run when that one has ended, instead
@@ -32,20 +34,22 @@ class BuscaNovasVersoes {
   bool emAndamento() const { return emAndamento_; }
   bool pendente() const { return pendente_; }
 
-  // The daily self-update, run after every search once it exists.
-  std::function<void()> FAtualizaAtualizador;
+
+ signals:
+  // A search has asked the service, with the connection still open: the
+  // daily self-update's turn.
+  void buscaConcluida();
 
  private:
   void executa();
   void agendaPendente();
 
   AppContext ctx_;
-  std::function<TfrmAtualizador&()> engine_;
+  std::function<TfrmAtualizador&()> motor_;
   SharedWebService& servicos_;
   const EstadoTerminais& estado_;
   bool emAndamento_ = false;
   bool pendente_ = false;
-  QObject contexto_;  // cancels a queued search when this object goes
 };
 
 }  // namespace orvalto

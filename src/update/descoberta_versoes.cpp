@@ -105,14 +105,14 @@ bool DescobertaVersoes::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
     for (int i = 0; i < filiais.rows.size(); ++i) {
       const QString cgc = filiais.value(i, "CGC").toString();
       if (cgc.isEmpty()) continue;
-      PIniciaTransacao(contexto_.CnOrvalto());
+      TransacaoEscopo transacao(contexto_.CnOrvalto());
       servico->FNovasAtualizacoes(cgc);
       cliente = servico->FInfoCliente(cgc);
       if (cliente) {
         FGravaDadosCliente(*cliente, agenda);
         FGravaVersoesItem(*cliente);
       }
-      PConfirmaTransacao(contexto_.CnOrvalto());
+      transacao.confirma();
     }
     // The installation's schedule goes back to the service once for every
     // company, on the record of the last company asked.
@@ -127,11 +127,6 @@ bool DescobertaVersoes::fBuscaNovaVersaoCliente(SharedWebService& servicos) {
     download_.FBaixaVersoes(false);
     resultado = true;
   } catch (const std::exception& e) {
-    try {
-      PCancelaTransacao(contexto_.CnOrvalto());
-    } catch (const std::exception&) {
-      // The connection itself failed; the log line below says why.
-    }
     contexto_.log("fBuscaNovaVersaoCliente : " + QString::fromUtf8(e.what()));
   }
   EmBusca = false;

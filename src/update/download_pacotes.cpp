@@ -1,6 +1,7 @@
 // Fetching the queued packages into the versions folder's TMP/ folder.
 #include "base/event_pump.h"
 #include "base/interaction.h"
+#include "base/mensagens_terminal.h"
 #include "db/sql_helpers.h"
 #include "platform/files.h"
 #include "update/download_pacotes.h"
@@ -135,7 +136,7 @@ void DownloadPacotes::IdHTTP1Work(qint64 recebidos) {
   if (contexto_.ui()) contexto_.ui()->progressUpdate(pgrsArquivoPos_, pgrsArquivoMax_, {});
   const int p = percentualDownload(recebidos, pgrsArquivoMax_);
   if (p % 10 != 0) return;
-  contexto_.enviaTerminal("[PROGRESSO]:" + QString::number(p) + "|");
+  contexto_.enviaTerminal(mensagem::progresso(p));
   contexto_.log("DOWNLOAD EM : " + QString::number(p) + "% CONEXAO: " + FIIf<QString>(contexto_.CnOrvalto().connected(), "T", "F"));
 }
 

@@ -3,6 +3,7 @@
 #include "base/event_pump.h"
 #include "base/handler_guard.h"
 #include "base/interaction.h"
+#include "base/mensagens_terminal.h"
 
 namespace orvalto {
 
@@ -21,7 +22,7 @@ void IndicadorEspera::Timer1Timer() {
   if (barra_.size() > 104)
     barra_.clear();
   else if (barra_.size() % 10 == 0)
-    contexto_.enviaTerminal("[CONECTA]:0|");
+    contexto_.enviaTerminal(mensagem::conecta());
   pumpEvents();
   barra_ += '|';
   if (contexto_.ui()) contexto_.ui()->progressUpdate(pos_, max_, barra_);

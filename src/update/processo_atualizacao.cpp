@@ -3,137 +3,114 @@
 #include "base/console_link.h"
 #include "base/event_pump.h"
 #include "base/handler_guard.h"
+#include "base/mensagens_terminal.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "update/atualizador.h"
-
-#include <stdexcept>
+#include "update/falha_etapa.h"
 
 namespace orvalto {
 namespace {
 
 const char* const kTitulo = "Orvalto Atualizador";
-const char* const kPrefixo = "FAtualizacao: ";
+const QString kPrefixo = QStringLiteral("FAtualizacao: ");
 
 }  // namespace
 
 void PLimpaRecusaAtualizacao(FbConnection& conexao) {
   // Older product databases lack these columns: the run goes on as if the
-  // marks had been cleared.
+  // marks had been cleared (the failed statement rolled back).
   try {
-    PIniciaTransacao(conexao);
+    TransacaoEscopo transacao(conexao);
     conexao.execute(
         "UPDATE VERSOESCAB SET VERSOESCAB.DATARECUSAATUALIZACAO = NULL, VERSOESCAB.VERSAORECUSAATUALIZACAO = NULL, "
         "VERSOESCAB.USUARIOAGENDOUATUALIZACAO = NULL");
-    PConfirmaTransacao(conexao);
+    transacao.confirma();
   } catch (const std::exception&) {
   }
 }
 
 ProcessoAtualizacao::ProcessoAtualizacao(const AppContext& ctx, ConsoleLink& console,
                                          std::function<TfrmAtualizador&()> motor, SharedWebService& servicos,
-                                         Ligacoes ligacoes)
-    : ctx_(ctx), console_(console), motor_(std::move(motor)), servicos_(servicos), ligacoes_(std::move(ligacoes)) {}
+                                         QObject* parent)
+    : QObject(parent), ctx_(ctx), console_(console), motor_(std::move(motor)), servicos_(servicos) {}
 
 void ProcessoAtualizacao::FAtualizacao() {
   // Both before any pending event gets through: a tick or a second request
   // must already see the run.
-  if (ligacoes_.agendamento) ligacoes_.agendamento(false);
+  emit agendamentoLigado(false);
   console_.estadoTerminais().EmAtualizacao = true;
   TfrmAtualizador& motor = motor_();
   try {
-    log(QString(kPrefixo) + "Iniciando Processo de Atualização.");
-    pumpEvents();
-    motor.FConectaBases(false);
-    balao("Iniciando processo de atualização de versão.\rNão desligue o computador ou interrompa o processo!");
-    pumpEvents();
+    inicia(motor);
     etapas(motor);
+  } catch (const FalhaEtapa& falha) {
+    trata(falha);
   } catch (...) {
-    const QString texto = textoDaExcecao(std::current_exception());
-    log(kPrefixo + texto);
-    if (texto.contains("[ERRO]")) envia(texto);
+    trata(FalhaEtapa::erro(textoDaExcecao(std::current_exception())));
   }
   termina(motor);
 }
 
+void ProcessoAtualizacao::inicia(TfrmAtualizador& motor) {
+  log("Iniciando Processo de Atualização.");
+  pumpEvents();
+  motor.FConectaBases(false);
+  balao("Iniciando processo de atualização de versão.\rNão desligue o computador ou interrompa o processo!");
+  pumpEvents();
+}
+
+// The run's steps in their order. A step that fails throws the FalhaEtapa
+// saying how the run ends; a stage's own error takes the error path.
 void ProcessoAtualizacao::etapas(TfrmAtualizador& motor) {
+  using Email = FalhaEtapa::Email;
+  const auto exige = [](bool ok, FalhaEtapa falha = FalhaEtapa::encerra()) {
+    if (!ok) throw falha;
+  };
   motor.FVerificaCaminhoBanco();
-  if (!motor.FConectaBanco()) return;
-  if (!baixaEVerifica(motor)) return;
-
-  pumpEvents();
-  envia("[ATUALIZANDO]:2|");
-  log(QString(kPrefixo) + "Realizando Backup do Banco.");
-  motor.FRealizaBackup();  // a failed backup throws its "[ERRO]:3|" text
-
-  pumpEvents();
-  envia("[ATUALIZANDO]:3|");
-  log(QString(kPrefixo) + "Atualizando Base de Dados.");
-  if (!motor.FAtualizaBase(servicos_)) return falhaComEmail("[ERRO]:4|", 4);
-
-  instalaOuRestaura(motor);
-}
-
-// Steps up to the second download: connection, queue, users, tables,
-// folders. False ends the run.
-bool ProcessoAtualizacao::baixaEVerifica(TfrmAtualizador& motor) {
+  exige(motor.FConectaBanco());
   motor.FConectaBases(true);
-  pumpEvents();
-  log(QString(kPrefixo) + "Realizando Download de Versões.");
-  if (!motor.FBaixaVersoes(true)) return false;
-
-  log(QString(kPrefixo) + "Verificando Usuários Conectados.");
-  recusaSeHaUsuarios(motor, "[ERRO]:9|Existem conexões ativas no banco de dados.");
-
-  pumpEvents();
-  log(QString(kPrefixo) + "Atualizando campos Locais.");
-  if (!motor.FAtualizaEstrutura()) return false;
-
-  pumpEvents();
-  log(QString(kPrefixo) + "Validando caminhos informados.");
-  if (!motor.FVerificaPastas()) {
-    falhaComEmail("[ERRO]:1|", 1);
-    return false;
+  passo({}, "Realizando Download de Versões.");
+  exige(motor.FBaixaVersoes(true));  // an empty queue ends the run here
+  log("Verificando Usuários Conectados.");
+  recusaSeHaUsuarios(motor, mensagem::usuariosConectados());
+  passo({}, "Atualizando campos Locais.");
+  exige(motor.FAtualizaEstrutura());
+  passo({}, "Validando caminhos informados.");
+  exige(motor.FVerificaPastas(), FalhaEtapa::comEmail(Email::Pastas));
+  passo(mensagem::atualizando(1), "Verificando versões baixadas.");
+  exige(motor.FBaixaVersoes(true), FalhaEtapa::comEmail(Email::Download));
+  passo({}, {});
+  recusaSeHaUsuarios(motor, mensagem::usuariosConectadosAntesDoBackup());
+  passo(mensagem::atualizando(2), "Realizando Backup do Banco.");
+  motor.FRealizaBackup();  // a failed backup throws its "[ERRO]:3|" text
+  passo(mensagem::atualizando(3), "Atualizando Base de Dados.");
+  exige(motor.FAtualizaBase(servicos_), FalhaEtapa::comEmail(Email::Base));
+  passo(mensagem::atualizando(4), "Atualizando versão do EXE no servidor.");
+  if (!motor.FTrocaVersoes(servicos_)) {
+    passo({}, "Realizando Restore do banco de dados..");
+    motor.FRestauraBackup();
+    throw FalhaEtapa::comEmail(Email::Troca);
   }
-
-  pumpEvents();
-  envia("[ATUALIZANDO]:1|");
-  log(QString(kPrefixo) + "Verificando versões baixadas.");
-  if (!motor.FBaixaVersoes(true)) {
-    falhaComEmail("[ERRO]:2|", 2);
-    return false;
-  }
-
-  pumpEvents();
-  recusaSeHaUsuarios(motor,
-                     "[ERRO]:9|Existem conexões ativas no banco de dados. Não é possível realizar a atualização.");
-  return true;
+  passo(mensagem::atualizando(5), {});
+  motor.PLimpaRecusaAtualizacao();
+  log("Processo Concluido com Sucesso.");
 }
 
-void ProcessoAtualizacao::instalaOuRestaura(TfrmAtualizador& motor) {
-  pumpEvents();
-  envia("[ATUALIZANDO]:4|");
-  log(QString(kPrefixo) + "Atualizando versão do EXE no servidor.");
-  if (motor.FTrocaVersoes(servicos_)) {
-    pumpEvents();
-    envia("[ATUALIZANDO]:5|");
-    motor.PLimpaRecusaAtualizacao();
-    log(QString(kPrefixo) + "Processo Concluido com Sucesso.");
-    return;
-  }
-  pumpEvents();
-  log(QString(kPrefixo) + "Realizando Restore do banco de dados..");
-  motor.FRestauraBackup();
-  falhaComEmail("[ERRO]:5|", 5);
+void ProcessoAtualizacao::trata(const FalhaEtapa& falha) {
+  if (falha.registraNoLog()) log(falha.texto());
+  if (!falha.mensagemTerminal().isEmpty()) envia(falha.mensagemTerminal());
+  if (falha.email() != FalhaEtapa::Email::Nenhum) emit emailDeFalha(static_cast<int>(falha.email()));
 }
 
-void ProcessoAtualizacao::falhaComEmail(const QString& mensagem, int numeroEmail) {
-  envia(mensagem);
-  if (ligacoes_.enviaEmailFalha) ligacoes_.enviaEmailFalha(numeroEmail);
+void ProcessoAtualizacao::passo(const QString& mensagemTerminal, const QString& linhaLog) {
+  pumpEvents();
+  if (!mensagemTerminal.isEmpty()) envia(mensagemTerminal);
+  if (!linhaLog.isEmpty()) log(linhaLog);
 }
 
 void ProcessoAtualizacao::recusaSeHaUsuarios(TfrmAtualizador& motor, const QString& mensagem) {
-  if (motor.FContaConexoes() > 1) throw std::runtime_error(mensagem.toStdString());
+  if (motor.FContaConexoes() > 1) throw FalhaEtapa::erro(mensagem);
 }
 
 void ProcessoAtualizacao::termina(TfrmAtualizador& motor) {
@@ -144,15 +121,15 @@ void ProcessoAtualizacao::termina(TfrmAtualizador& motor) {
   try {
     motor.FConectaBases(false);
   } catch (...) {
-    log(kPrefixo + textoDaExcecao(std::current_exception()));
+    log(textoDaExcecao(std::current_exception()));
   }
   balao("Processo de atualização finalizado.");
-  if (ligacoes_.agendamento) ligacoes_.agendamento(true);
-  log(QString(kPrefixo) + "PROCESSO FINALIZADO.");
-  if (ligacoes_.aoTerminar) ligacoes_.aoTerminar();
+  emit agendamentoLigado(true);
+  log("PROCESSO FINALIZADO.");
+  emit terminou();
 }
 
-void ProcessoAtualizacao::log(const QString& mensagem) const { gravaLog(ctx_, mensagem); }
+void ProcessoAtualizacao::log(const QString& linha) const { gravaLog(ctx_, kPrefixo + linha); }
 
 void ProcessoAtualizacao::balao(const QString& texto) const { console_.PMostraBalao(kTitulo, texto, 1, 10); }
 

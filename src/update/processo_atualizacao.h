@@ -3,9 +3,10 @@
 // attached, backs the database up, runs the structure updater, replaces the
 // executables and clears the refusal marks. It tells the requesting
 // terminal how far it has come, restores the backup when the executables
-// could not be replaced, and mails the maker when a stage fails.
+// could not be replaced, and has the maker mailed when a step fails.
 #include "base/app_context.h"
 
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -13,41 +14,50 @@
 namespace orvalto {
 
 class ConsoleLink;
+class FalhaEtapa;
 class SharedWebService;
 class TfrmAtualizador;
 
-class ProcessoAtualizacao {
- public:
-  // What the run needs from the program around the engine.
-  struct Ligacoes {
-    // Switches the scheduler's timer off (false) and on again (true).
-    std::function<void(bool ligado)> agendamento;
-    // Sends the failure mail that follows "[ERRO]:n|" (1, 2, 4 or 5) while
-    // the event loop runs; an unreachable mail server throws.
-    std::function<void(int falha)> enviaEmailFalha;
-    // Called at the very end (a search asked for during the run starts).
-    std::function<void()> aoTerminar;
-  };
+class ProcessoAtualizacao : public QObject {
+  Q_OBJECT
 
-  // `servicos` is the registration-service client the program shares.
+ public:
+  // `servicos` is the registration-service client the program shares;
+  // `motor` gives the shared engine, created first when there is none.
   ProcessoAtualizacao(const AppContext& ctx, ConsoleLink& console, std::function<TfrmAtualizador&()> motor,
-                      SharedWebService& servicos, Ligacoes ligacoes);
+                      SharedWebService& servicos, QObject* parent = nullptr);
 
   // Runs a whole update; the outcome is told through terminal messages,
   // the log, balloons and mail. Never throws.
   void FAtualizacao();
 
+  // The one place a run that stops early is handled: the log line, the
+  // terminal's message and the failure mail, as `falha` asks. The mail's
+  // receiver hands its own failure back here. Never throws.
+  void trata(const FalhaEtapa& falha);
+
+ signals:
+  // The scheduler's timer goes off for the run (false) and on again at its
+  // end (true).
+  void agendamentoLigado(bool ligado);
+  // Failure mail `numero` (1, 2, 4 or 5, after its "[ERRO]:n|") is due,
+  // sent while the event loop runs.
+  void emailDeFalha(int numero);
+  // The run is over, whatever its outcome.
+  void terminou();
+
  private:
-  // The stages in order; false ends the run quietly, an exception takes the
-  // error path.
+  void inicia(TfrmAtualizador& motor);
   void etapas(TfrmAtualizador& motor);
-  bool baixaEVerifica(TfrmAtualizador& motor);
-  void instalaOuRestaura(TfrmAtualizador& motor);
-  void falhaComEmail(const QString& mensagem, int numeroEmail);
-  void recusaSeHaUsuarios(TfrmAtualizador& motor, const QString& mensagem);
   void termina(TfrmAtualizador& motor);
 
-  void log(const QString& mensagem) const;
+  // One step's start: pending events handled, then the terminal's message
+  // and the log line, each when given.
+  void passo(const QString& mensagemTerminal, const QString& linhaLog);
+  void recusaSeHaUsuarios(TfrmAtualizador& motor, const QString& mensagem);
+
+  // A line of the log after "FAtualizacao: ".
+  void log(const QString& linha) const;
   void balao(const QString& texto) const;
   void envia(const QString& mensagem) const;
 
@@ -55,7 +65,6 @@ class ProcessoAtualizacao {
   ConsoleLink& console_;
   std::function<TfrmAtualizador&()> motor_;
   SharedWebService& servicos_;
-  Ligacoes ligacoes_;
 };
 
 // Clears the refusal marks of VERSOESCAB; errors are ignored (older product

@@ -159,15 +159,10 @@ void TrocaVersoes::PListaArquivos(QStringList& lista, const QString& pasta, bool
 bool TrocaVersoes::FApagaVersaoItem(const QString& endereco) {
   FbConnection& cn = contexto_.CnOrvalto();
   try {
-    PIniciaTransacao(cn);
+    TransacaoEscopo transacao(cn);
     cn.execute("DELETE FROM VERSOESITEM WHERE  VERSAOAATUALIZAR = :PVERSAOAATUALIZAR", {endereco});
-    PConfirmaTransacao(cn);
+    transacao.confirma();
   } catch (const std::exception& e) {
-    try {
-      PCancelaTransacao(cn);
-    } catch (const std::exception&) {
-      // The connection is gone: nothing left to roll back.
-    }
     if (contexto_.ui())
       contexto_.ui()->showMessage(MessageIcon::Warning, "Alerta",
                                   "Ocorreu um erro durante a deleção 'versoesitem' :\r" + QString::fromUtf8(e.what()));

@@ -129,6 +129,25 @@ TEST_F(ConnectFixture, TransactionFunctionsLookOnlyAtWhetherOneIsActive) {
   PCancelaTransacao(*db);
   EXPECT_FALSE(db->inTransaction());
   EXPECT_TRUE(db->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = 'T1'").isEmpty());
+
+  // A scoped transaction keeps its writes only when confirmed.
+  try {
+    TransacaoEscopo transacao(*db);
+    db->execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES ('T2', 'x')");
+    db->execute("INSERT INTO TABELA_QUE_NAO_EXISTE (X) VALUES (1)");
+    transacao.confirma();
+  } catch (const DbError&) {
+  }
+  EXPECT_FALSE(db->inTransaction());
+  EXPECT_TRUE(db->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = 'T2'").isEmpty());
+  {
+    TransacaoEscopo transacao(*db);
+    db->execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES ('T3', 'x')");
+    transacao.confirma();
+  }
+  EXPECT_FALSE(db->inTransaction());
+  EXPECT_EQ(connectTo(location)->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = 'T3'").rows.size(), 1);
+  db->execute("DELETE FROM FILIAIS WHERE CODEMPRESA = 'T3'");
 }
 
 TEST(ParameterMarkers, NamedMarkersOutsideLiteralsBecomeQuestionMarks) {

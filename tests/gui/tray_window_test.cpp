@@ -82,7 +82,7 @@ TEST_F(JanelaNaBandeja, OpeningRunsFormShowOnlyWhenTheWindowWasHidden) {
   form->PCarregaConfiguracoes = [&] { ++vezes; };
   janela->CTIcon().contextMenu()->actions().first()->trigger();  // "Abrir"
   EXPECT_TRUE(janela->isVisible());
-  EXPECT_TRUE(form->frmAtualizador()->CnOrvalto.connected());
+  EXPECT_TRUE(form->frmAtualizador()->conexao().connected());
   emit janela->CTIcon().activated(QSystemTrayIcon::DoubleClick);
   EXPECT_EQ(vezes, 1);
   janela->btMinimizar()->click();

@@ -28,7 +28,7 @@ EngineFixture::EngineFixture() {
   ctx = AppContext{exeDir.path(), "orvalto-atualizador", log.get(), &ui};
   engine = std::make_unique<TfrmAtualizador>(ctx, &console);
   if (!engine->FConectaBanco() || !engine->FAtualizaEstrutura()) throw std::runtime_error("engine set-up failed");
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versionsFolder()});
+  CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versionsFolder()});
 }
 
 EngineFixture::~EngineFixture() { engine.reset(); }
@@ -44,7 +44,7 @@ QStringList logLinesOf(const OperationLog& log) {
 }
 
 void EngineFixture::queue(const QString& address, const QString& sistema, const QString& cliente) {
-  engine->CnOrvalto.execute("INSERT INTO VERSOESITEM (VERSAOAATUALIZAR, CODSISTEMA, CODCLIENTE) VALUES (?, ?, ?)",
+  CnOrvalto().execute("INSERT INTO VERSOESITEM (VERSAOAATUALIZAR, CODSISTEMA, CODCLIENTE) VALUES (?, ?, ?)",
                             {address, sistema, cliente});
 }
 

@@ -31,6 +31,17 @@ class RecordingConsole : public ConsoleLink {
 // Lines of today's log file, without their time stamps.
 QStringList logLinesOf(const OperationLog& log);
 
+// The engine's insides, which only the tests reach: its connection and
+// its stages.
+struct AcessoMotor {
+  static FbConnection& conexao(TfrmAtualizador& motor) { return motor.CnOrvalto; }
+  static const ContextoEstagio& contexto(TfrmAtualizador& motor) { return motor.contexto_; }
+  static DownloadPacotes& download(TfrmAtualizador& motor) { return *motor.download_; }
+  static DescobertaVersoes& descoberta(TfrmAtualizador& motor) { return *motor.descoberta_; }
+  static TrocaVersoes& troca(TfrmAtualizador& motor) { return *motor.troca_; }
+  static AutoAtualizacao& autoAtualizacao(TfrmAtualizador& motor) { return *motor.autoAtualizacao_; }
+};
+
 class EngineFixture {
  public:
   EngineFixture();
@@ -44,6 +55,14 @@ class EngineFixture {
   AppContext ctx;
   RecordingConsole console;
   std::unique_ptr<TfrmAtualizador> engine;
+
+  // The engine's product connection and stages.
+  FbConnection& CnOrvalto() { return AcessoMotor::conexao(*engine); }
+  const ContextoEstagio& contexto() { return AcessoMotor::contexto(*engine); }
+  DownloadPacotes& Download() { return AcessoMotor::download(*engine); }
+  DescobertaVersoes& Descoberta() { return AcessoMotor::descoberta(*engine); }
+  TrocaVersoes& Troca() { return AcessoMotor::troca(*engine); }
+  AutoAtualizacao& AutoAtualiza() { return AcessoMotor::autoAtualizacao(*engine); }
 
   QString versionsFolder() const { return versoes.path() + "/"; }
   QString tmpFolder() const { return versoes.path() + "/TMP/"; }

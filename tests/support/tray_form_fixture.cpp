@@ -1,5 +1,6 @@
 #include "support/tray_form_fixture.h"
 
+#include "app/configura_locais.h"
 #include "platform/system.h"
 #include "support/product_db.h"
 #include "test_database.h"
@@ -53,6 +54,11 @@ QStringList TrayFolder::logLines() const {
   QFile file(log_->fileFor(QDate::currentDate()));
   if (!file.open(QIODevice::ReadOnly)) return {};
   return QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+}
+
+void atendeNoLugar(TfrmConfiguraLocais& form, void (TerminalServer::*pedido)(), std::function<void()> corpo) {
+  QObject::disconnect(&form.Server(), pedido, &form, nullptr);
+  form.Server().atendePedido(pedido, &form, std::move(corpo));
 }
 
 }  // namespace orvalto::test

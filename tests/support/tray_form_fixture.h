@@ -11,7 +11,10 @@
 
 #include <memory>
 
+#include <functional>
+
 namespace orvalto {
+class TerminalServer;
 class TfrmConfiguraLocais;
 }
 
@@ -23,6 +26,11 @@ QString sharedTrayDatabase(const QString& name);
 
 // Makes the guardian wait pass: the test program names itself the guardian.
 void playGuardian();
+
+// The window's server serves `pedido` (buscaPedida or atualizacaoPedida)
+// with `corpo` instead of the window's own operation, the way the window
+// would: after the read, inside the read's boundary.
+void atendeNoLugar(TfrmConfiguraLocais& form, void (TerminalServer::*pedido)(), std::function<void()> corpo);
 
 class TrayFolder {
  public:

@@ -54,15 +54,13 @@ TEST(DecisaoDoAgendamento, TheWindowRunsFiveMinutesFromTheScheduledMinuteOnThatD
 class Agendador : public ::testing::Test, public EngineFixture {
  protected:
   Agendador() {
-    AgendadorAtualizacao::Dependencias dep;
-    acessoPeloMotor(dep, [this]() -> TfrmAtualizador& { return *engine; });
-    dep.agora = [this] { return agora; };
-    dep.atualiza = [this] {
+    agendador = std::make_unique<AgendadorAtualizacao>(
+        ctx, [this]() -> TfrmAtualizador& { return *engine; }, [this] { relatorio(); });
+    agendador->agora = [this] { return agora; };
+    QObject::connect(agendador.get(), &AgendadorAtualizacao::atualizacaoDevida, [this] {
       // The schedule is already consumed, for every connection, when the run starts.
       eventos << "atualiza:" + hora();
-    };
-    dep.relataVersao = [this] { eventos << "relatorio"; };
-    agendador = std::make_unique<AgendadorAtualizacao>(ctx, dep);
+    });
   }
   // Read and written on a connection of the test's own: the tick closes
   // the engine's.
@@ -76,13 +74,14 @@ class Agendador : public ::testing::Test, public EngineFixture {
     eventos.clear();
     agora = as(hhmm, dias);
     agendador->TmAgendamentoTimer();
-    EXPECT_FALSE(engine->CnOrvalto.connected()) << "the tick leaves the connection closed";
+    EXPECT_FALSE(CnOrvalto().connected()) << "the tick leaves the connection closed";
     return eventos;
   }
 
   std::unique_ptr<FbConnection> db = connectTo(location);
   QDateTime agora;
   QStringList eventos;
+  std::function<void()> relatorio = [this] { eventos << "relatorio"; };
   std::unique_ptr<AgendadorAtualizacao> agendador;
 };
 
@@ -104,14 +103,14 @@ TEST_F(Agendador, ErrorsAreLoggedWithoutABoxAndTheNextTickTriesAgain) {
   EXPECT_EQ(tick("09:31"), (QStringList{"atualiza:", "relatorio"}));
 
   // A report that fails reaches the tick like the report's own database errors.
-  agendador->dependencias().relataVersao = [] { throw std::runtime_error("PARADIV indisponível"); };
+  relatorio = [] { throw std::runtime_error("PARADIV indisponível"); };
   tick("10:00", 1);
   EXPECT_TRUE(logLines().contains(QString::fromUtf8("TmAgendamentoTimer: PARADIV indisponível")));
   EXPECT_TRUE(ui.messages().isEmpty());
 }
 
 TEST_F(Agendador, WithoutARunConnectedADueScheduleWaits) {
-  agendador->dependencias().atualiza = nullptr;
+  QObject::disconnect(agendador.get(), &AgendadorAtualizacao::atualizacaoDevida, nullptr, nullptr);
   agenda(kDia, "14:00");
   EXPECT_EQ(tick("14:00"), QStringList{"relatorio"});
   EXPECT_EQ(hora(), "14:00");
@@ -122,19 +121,21 @@ TEST(AgendadorDaBandeja, TheWindowsTimerStartsAScheduleForTheCurrentMinute) {
   TrayFolder folder(sharedTrayDatabase("terminal_tests"));
   TfrmConfiguraLocais form(folder.ctx, 0);
   const QDateTime agora(kDia, QTime(8, 15, 30));
-  form.Agendador().dependencias().agora = [&] { return agora; };
+  form.Agendador().agora = [&] { return agora; };
   auto db = connectTo(sharedTrayDatabase("terminal_tests"));
   db->execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = ?, HR_AGENDAMENTO = ?", {QDateTime(kDia, QTime(0, 0)), "08:15"});
   int execucoes = 0;
-  form.Agendador().dependencias().atualiza = [&] {
+  // The run the window connected gives way to the test's.
+  QObject::disconnect(&form.Agendador(), &AgendadorAtualizacao::atualizacaoDevida, &form, nullptr);
+  QObject::connect(&form.Agendador(), &AgendadorAtualizacao::atualizacaoDevida, [&] {
     ++execucoes;
     form.TmAgendamento().stop();  // as the run does
-  };
+  });
   form.TmAgendamento().setInterval(1);
   ASSERT_TRUE(aguarda([&] { return execucoes > 0; }, 10000));
   EXPECT_EQ(execucoes, 1);
   EXPECT_EQ(db->query("SELECT HR_AGENDAMENTO FROM VERSOESCAB").value(0, "HR_AGENDAMENTO").toString(), "");
-  EXPECT_FALSE(form.frmAtualizador()->CnOrvalto.connected());
+  EXPECT_FALSE(form.frmAtualizador()->conexao().connected());
 }
 
 }  // namespace

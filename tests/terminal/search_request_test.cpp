@@ -69,7 +69,7 @@ TEST(SearchRequest, BuscarAsksTheServiceStoresQueuesAndDownloadsWhileServingStat
 
   // An accepted update request names the addressee of the progress
   // messages; the run itself is not what this test is about.
-  form.Server().aoAtualizar = [] {};
+  atendeNoLugar(form, &TerminalServer::atualizacaoPedida, [] {});
   requester->envia("[ATUALIZAR]");
   ASSERT_TRUE(aguarda([&] { return form.IPSolicitante == "127.0.0.3"; }, 5000));
   searcher->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|");

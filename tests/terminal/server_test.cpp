@@ -111,7 +111,7 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
   auto solicitante = terminal("127.0.0.2");
   auto outro = terminal("127.0.0.3");
   bool rodou = false;
-  form->Server().aoAtualizar = [&] {
+  atendeNoLugar(*form, &TerminalServer::atualizacaoPedida, [&] {
     // What the update run does: mark itself, talk to its requester and let
     // the event loop serve the terminals between its steps.
     rodou = true;
@@ -131,7 +131,7 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
     EXPECT_EQ(novo->recebido(), "[ERRO]:0");
     form->SendMessage("[ATUALIZANDO]:5|");
     form->EmAtualizacao = false;
-  };
+  });
   solicitante->envia("[ATUALIZAR]");
   ASSERT_TRUE(aguarda([&] { return rodou && !form->EmAtualizacao; }, kEspera));
   ASSERT_TRUE(solicitante->aguardaRecebido("[ATUALIZANDO]:5|", kEspera));
@@ -142,7 +142,7 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
 
 TEST_F(Protocolo, SecondUpdateBeforeTheRunStartsIsRefused) {
   int execucoes = 0;
-  form->Server().aoAtualizar = [&] { ++execucoes; };
+  atendeNoLugar(*form, &TerminalServer::atualizacaoPedida, [&] { ++execucoes; });
   auto t = terminal();
   auto outro = terminal("127.0.0.5");
   // Both requests wait in the system before the server looks: both are
@@ -160,7 +160,7 @@ TEST_F(Protocolo, UpdateDuringARunIsRefusedOnThatConnectionOnly) {
   auto a = terminal("127.0.0.6");
   auto b = terminal("127.0.0.6");
   bool chamado = false;
-  form->Server().aoAtualizar = [&] { chamado = true; };
+  atendeNoLugar(*form, &TerminalServer::atualizacaoPedida, [&] { chamado = true; });
   form->EmAtualizacao = true;
   a->envia("[ATUALIZAR]");
   ASSERT_TRUE(a->aguardaRecebido("[ERRO]:0", kEspera));
@@ -236,10 +236,10 @@ TEST_F(Protocolo, SearchRunsInsideTheReadAndRepliesNothing) {
   auto t = terminal();
   int buscas = 0;
   QString tagDurante;
-  form->Server().aoBuscar = [&] {
+  atendeNoLugar(*form, &TerminalServer::buscaPedida, [&] {
     ++buscas;
     tagDurante = form->ComandoRecebido;
-  };
+  });
   form->EmAtualizacao = true;  // a search is started whatever the state
   t->envia("[BUSCAR]");
   ASSERT_TRUE(aguarda([&] { return buscas == 1; }, kEspera));
@@ -276,13 +276,13 @@ TEST_F(Protocolo, EachConnectionIsLogged) {
 
 TEST_F(Protocolo, AFailingHandlerIsLoggedAndTheServerGoesOn) {
   auto t = terminal();
-  form->Server().aoBuscar = [] { throw std::runtime_error("falhou a busca"); };
+  atendeNoLugar(*form, &TerminalServer::buscaPedida, [] { throw std::runtime_error("falhou a busca"); });
   t->envia("[BUSCAR]");
   ASSERT_TRUE(aguarda([&] { return !folder->scripted.messages().isEmpty(); }, kEspera));
   EXPECT_TRUE(folder->logLines().last().endsWith(" - ServerClientRead: falhou a busca"));
   EXPECT_EQ(folder->scripted.messages().first().icon, MessageIcon::Error);
   EXPECT_EQ(folder->scripted.messages().first().text, "ServerClientRead: falhou a busca");
-  form->Server().aoAtualizar = [] { throw std::runtime_error("falhou a atualização"); };
+  atendeNoLugar(*form, &TerminalServer::atualizacaoPedida, [] { throw std::runtime_error("falhou a atualização"); });
   t->envia("[ATUALIZAR]");
   ASSERT_TRUE(aguarda([&] { return folder->scripted.messages().size() == 2; }, kEspera));
   EXPECT_TRUE(folder->logLines().last().endsWith(QString::fromUtf8("ServerClientRead: falhou a atualização")));
@@ -294,7 +294,7 @@ TEST_F(Protocolo, ATerminalThatLeavesDuringItsOwnSearchIsForgotten) {
   form->IPSolicitante = "127.0.0.2";  // where a reply without an address would go
   auto sai = terminal("127.0.0.11");
   int buscas = 0;
-  form->Server().aoBuscar = [&] {
+  atendeNoLugar(*form, &TerminalServer::buscaPedida, [&] {
     // The search pumps events: the terminal asks again and goes away, and
     // the loop goes on long enough for anything posted meanwhile to run.
     ++buscas;
@@ -305,7 +305,7 @@ TEST_F(Protocolo, ATerminalThatLeavesDuringItsOwnSearchIsForgotten) {
     sai->desconecta();
     aguarda([&] { return form->Server().conexoes() == 1; }, kEspera);
     EXPECT_TRUE(runPostedEvents());
-  };
+  });
   sai->envia("[BUSCAR]");
   ASSERT_TRUE(aguarda([&] { return buscas == 1 && form->Server().conexoes() == 1; }, kEspera));
   // What the read handler left queued as it returned has had its turn.

@@ -1,6 +1,7 @@
 // The tray window's behaviour without widgets: what its creation sets up,
 // its hooks, and the self-replacement at program end.
 #include "app/configura_locais.h"
+#include "base/handler_guard.h"
 #include "db/firebird_connection.h"
 #include "support/product_db.h"
 #include "support/qt_app.h"
@@ -51,7 +52,7 @@ TEST_F(JanelaBandeja, CreationSetsTitleTimerEngineAndFlags) {
   EXPECT_TRUE(form.TmAgendamento().isActive());
   EXPECT_EQ(form.TmAgendamento().interval(), 60000);
   ASSERT_NE(form.frmAtualizador(), nullptr);
-  EXPECT_FALSE(form.frmAtualizador()->CnOrvalto.connected());  // opened by each piece of work
+  EXPECT_FALSE(form.frmAtualizador()->conexao().connected());  // opened by each piece of work
   EXPECT_FALSE(form.EmAtualizacao);
   EXPECT_FALSE(form.EmDownload);
   EXPECT_TRUE(form.IPSolicitante.isEmpty());
@@ -88,9 +89,11 @@ TEST_F(JanelaBandeja, APortInUseIsReportedAndTheRestRuns) {
 TEST_F(JanelaBandeja, TheSchedulerTickRunsItsHookInsideTheBoundary) {
   TfrmConfiguraLocais form(folder.ctx, 0);
   int ticks = 0;
-  form.TmAgendamentoTimer = [&] {
+  // The tick the window connected gives way to the test's, behind the same boundary.
+  QObject::disconnect(&form.TmAgendamento(), &QTimer::timeout, &form, nullptr);
+  conectaProtegido(folder.ctx, &form.TmAgendamento(), &QTimer::timeout, &form, "TmAgendamentoTimer: ", [&] {
     if (++ticks == 1) throw std::runtime_error("sem agenda");
-  };
+  });
   form.TmAgendamento().setInterval(1);
   ASSERT_TRUE(aguarda([&] { return ticks >= 2; }, kEspera));
   form.TmAgendamento().stop();
@@ -121,7 +124,7 @@ TEST_F(JanelaBandeja, ShowingChecksTheServerAndLoadsTheSettingsEitherWay) {
 TEST_F(JanelaBandeja, OpeningFromTheTrayConnectsTheEngine) {
   TfrmConfiguraLocais form(folder.ctx, 0);
   form.PmAbrirClick();
-  EXPECT_TRUE(form.frmAtualizador()->CnOrvalto.connected());
+  EXPECT_TRUE(form.frmAtualizador()->conexao().connected());
 }
 
 class FimDoPrograma : public JanelaBandeja {

@@ -66,16 +66,16 @@ struct StructureFixture : ::testing::Test, EngineFixture {
   std::unique_ptr<AtualizaBase> stage;
 
   void SetUp() override {
-    engine->CnOrvalto.execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
+    CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
                               {sim.olderBase(), sim.newerBase()});
-    engine->CnOrvalto.execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
+    CnOrvalto().execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
     console.estado.IPSolicitante = "10.1.1.7";
     // The replacement stage's removal of a queued package: its rows and file.
     auto apaga = [this](const QString& address) {
-      engine->CnOrvalto.execute("DELETE FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {address});
+      CnOrvalto().execute("DELETE FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {address});
       return QFile::remove(versionsFolder() + address.section('/', -1));
     };
-    stage = std::make_unique<AtualizaBase>(engine->contexto(), engine->Indicador(), engine->Download(), extractWithRar, apaga);
+    stage = std::make_unique<AtualizaBase>(contexto(), engine->Indicador(), Download(), extractWithRar, apaga);
   }
   // The service points at `package`, which holds `fake`.
   void offer(const QString& package, const Fake& fake) {
@@ -108,9 +108,9 @@ TEST_F(StructureFixture, FetchesExtractsAndRunsTheStructureUpdaterWhileTheTermin
   EXPECT_EQ(record().value(1), location + "\r");
   EXPECT_GE(keepAlives(), 2);
   EXPECT_LE(keepAlives(), 4);
-  EXPECT_TRUE(FExisteMetadado(engine->CnOrvalto, "", "ESTRUTURA_NOVA", TipoMetadado::Tabela));
+  EXPECT_TRUE(FExisteMetadado(CnOrvalto(), "", "ESTRUTURA_NOVA", TipoMetadado::Tabela));
   EXPECT_EQ(QDir(versionsFolder()).entryList(QDir::Files, QDir::Name), QStringList({"CAMINHO.DIR", "registro.txt"}));
-  EXPECT_TRUE(engine->CnOrvalto.query("SELECT * FROM VERSOESITEM").isEmpty());
+  EXPECT_TRUE(CnOrvalto().query("SELECT * FROM VERSOESITEM").isEmpty());
   EXPECT_EQ(sim.requests("package").size(), 1);
   EXPECT_EQ(sim.soapCalls("newer", "FParametrosAtualizacao").size(), 1);
   EXPECT_FALSE(engine->Indicador().ligado());
@@ -147,12 +147,12 @@ TEST_F(StructureFixture, AnotherWorkstationAttachedIsAskedAboutUntilTheAnswerIsN
 
 TEST_F(StructureFixture, OutcomesOfTheStructureUpdater) {
   // Not asked for: the service is asked all the same, nothing is fetched.
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"s\"");
+  CnOrvalto().execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"s\"");
   offer("Atualizabd.rar", {});
   EXPECT_TRUE(stage->FAtualizaBase(servicos));
   EXPECT_EQ(sim.soapCalls("newer", "FParametrosAtualizacao").size(), 1);
   EXPECT_EQ(sim.requests("package").size(), 0);
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
+  CnOrvalto().execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
 
   // A failing structure updater is its own business: logged, not a failure.
   Fake failing;

@@ -34,9 +34,9 @@ struct AutoAtualizacaoTest : ::testing::Test, EngineFixture {
   void SetUp() override {
     writeFile(exeDir.filePath("Atualizador.ini"),
               "[Fornecedor]\nAutoAtualizacaoURL=" + sim.selfUpdateUrl().toUtf8() + "\n");
-    engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versionsFolder()});
+    CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versionsFolder()});
     QDir().mkpath(tmpFolder());
-    AutoAtualizacao& etapa = engine->AutoAtualiza();
+    AutoAtualizacao& etapa = AutoAtualiza();
     etapa.hoje = [this] { return hoje; };
     etapa.encerraAplicacao = [this] { ++pedidosDeFim; };
   }
@@ -64,7 +64,7 @@ TEST_F(AutoAtualizacaoTest, ANewerUpdaterIsKeptOnceADayAndTheRestartAsked) {
   EXPECT_EQ(readFile(versionsFolder() + "OLD-" + ctx.exeName), "antigo");
   EXPECT_TRUE(console.estado.ReiniciarAoTerminar);
   EXPECT_EQ(pedidosDeFim, 1);
-  EXPECT_EQ(engine->CnOrvalto.query("SELECT DT_ATLZSERVIDOR FROM VERSOESCAB").value(0, "DT_ATLZSERVIDOR").toDate(),
+  EXPECT_EQ(CnOrvalto().query("SELECT DT_ATLZSERVIDOR FROM VERSOESCAB").value(0, "DT_ATLZSERVIDOR").toDate(),
             hoje);
 
   // A second search the same day fetches nothing.

@@ -47,8 +47,8 @@ struct BackupFixture : ::testing::Test, EngineFixture {
   void SetUp() override {
     ::chmod(QFile::encodeName(backups.path()).constData(), 0777);
     setBackupFolder(backups.path() + "/", 2);
-    engine->CnOrvalto.execute("CREATE TABLE MARCA (V VARCHAR(20))");
-    engine->CnOrvalto.execute("INSERT INTO MARCA (V) VALUES (\"antes\")");
+    CnOrvalto().execute("CREATE TABLE MARCA (V VARCHAR(20))");
+    CnOrvalto().execute("INSERT INTO MARCA (V) VALUES (\"antes\")");
   }
   void TearDown() override {
     for (const QString& name : QDir(QFileInfo(databaseFile).path()).entryList({QFileInfo(databaseFile).fileName() + ".*"}))
@@ -56,11 +56,11 @@ struct BackupFixture : ::testing::Test, EngineFixture {
   }
   void setBackupFolder(const QString& folder, int keep) {
     engine->FConectaBases(true);
-    engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, NUMEROBACKUP = ?", {folder, keep});
+    CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, NUMEROBACKUP = ?", {folder, keep});
   }
   QString cab(const QString& column) {
     engine->FConectaBases(true);
-    return FRetornaValorCampo(engine->CnOrvalto, "VERSOESCAB", column);
+    return FRetornaValorCampo(CnOrvalto(), "VERSOESCAB", column);
   }
   QStringList marks(const QString& where) {
     const std::unique_ptr<FbConnection> db = connectTo(where);
@@ -149,7 +149,7 @@ TEST_F(BackupFixture, BackupRotatesAndTheRestorePutsItBackOnlyWhenAlone) {
   EXPECT_EQ(donoDe(made).uid, donoDe(databaseFile).uid);
   EXPECT_EQ(marks("localhost:" + made), QStringList({"antes"}));
 
-  engine->CnOrvalto.execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
+  CnOrvalto().execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
   {
     const std::unique_ptr<FbConnection> other = connectTo(location);
     EXPECT_FALSE(engine->FRestauraBackup());
@@ -224,14 +224,14 @@ TEST_F(BackupFixture, FolderCheckWarnsAboutTheFirstFolderNotRight) {
   };
   for (const auto& c : cases) {
     ui.clear();
-    engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?", {c.backup, c.versions});
+    CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?", {c.backup, c.versions});
     EXPECT_FALSE(engine->FVerificaPastas());
     ASSERT_EQ(ui.messages().size(), 1);
     EXPECT_EQ(ui.messages()[0].icon, MessageIcon::Warning);
     EXPECT_EQ(ui.messages()[0].text, c.warning);
   }
   ui.clear();
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?", {ok, versionsFolder()});
+  CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?", {ok, versionsFolder()});
   EXPECT_TRUE(engine->FVerificaPastas());
   EXPECT_TRUE(ui.messages().isEmpty());
 }

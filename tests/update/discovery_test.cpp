@@ -42,16 +42,16 @@ struct DiscoveryFixture : ::testing::Test, EngineFixture {
       ASSERT_TRUE(f.open(QIODevice::WriteOnly));
       f.write(QByteArray(4096, 'p'));
     }
-    engine->CnOrvalto.execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
+    CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
                               {sim.olderBase(), sim.newerBase()});
   }
   void filial(const QString& codigo, const QString& cgc) {
-    engine->CnOrvalto.execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES (?, ?)", {codigo, cgc});
+    CnOrvalto().execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES (?, ?)", {codigo, cgc});
   }
-  QueryResult cab() { return engine->CnOrvalto.query("SELECT * FROM VERSOESCAB"); }
+  QueryResult cab() { return CnOrvalto().query("SELECT * FROM VERSOESCAB"); }
   QStringList fila() {
     QStringList rows;
-    for (const auto& r : engine->CnOrvalto.query("SELECT CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR FROM VERSOESITEM ORDER BY 1").rows)
+    for (const auto& r : CnOrvalto().query("SELECT CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR FROM VERSOESITEM ORDER BY 1").rows)
       rows.append(r[0].toString() + "|" + r[1].toString() + "|" + FNomeArquivo(r[2].toString()));
     return rows;
   }
@@ -70,7 +70,7 @@ TEST_F(DiscoveryFixture, TwoCompaniesAreAskedStoredQueuedReportedAndDownloaded) 
                                       {modulo("RET", sim.packageUrl("RET.rar"))})}));
 
   ASSERT_TRUE(engine->fBuscaNovaVersaoCliente(servicos));
-  EXPECT_FALSE(engine->Descoberta().EmBusca);
+  EXPECT_FALSE(Descoberta().EmBusca);
 
   QStringList asked;
   for (const auto& c : sim.soapCalls("newer", "FInfoCliente")) asked.append(c.toObject()["parameters"].toObject()["VCGCCPF"].toString());
@@ -103,7 +103,7 @@ TEST_F(DiscoveryFixture, TwoCompaniesAreAskedStoredQueuedReportedAndDownloaded) 
 
 TEST_F(DiscoveryFixture, NoScheduleIsStoredAsTheLastDayOf1889AndReportedAs0015) {
   filial("001", "11111111000111");
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2099-01-01', HR_AGENDAMENTO = '23:59'");
+  CnOrvalto().execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2099-01-01', HR_AGENDAMENTO = '23:59'");
   sim.setScenario(customers({customer("11111111000111", "2025-02-03T00:00:00", "00:15", true, 2, {})}));
   ASSERT_TRUE(engine->fBuscaNovaVersaoCliente(servicos));
   const QueryResult row = cab();
@@ -118,7 +118,7 @@ TEST_F(DiscoveryFixture, NoScheduleIsStoredAsTheLastDayOf1889AndReportedAs0015) 
 
 TEST_F(DiscoveryFixture, AnEarlierOrEqualScheduleIsNotAdoptedButTheBackupSettingsAre) {
   filial("001", "11111111000111");
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2030-05-01', HR_AGENDAMENTO = '22:30'");
+  CnOrvalto().execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2030-05-01', HR_AGENDAMENTO = '22:30'");
   sim.setScenario(customers({customer("11111111000111", "2030-05-01T00:00:00", "22:30", true, 7, {})}));
   ASSERT_TRUE(engine->fBuscaNovaVersaoCliente(servicos));
   const QueryResult row = cab();
@@ -127,18 +127,18 @@ TEST_F(DiscoveryFixture, AnEarlierOrEqualScheduleIsNotAdoptedButTheBackupSetting
 }
 
 TEST_F(DiscoveryFixture, LaterScheduleRules) {
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2030-05-01', HR_AGENDAMENTO = '22:30'");
+  CnOrvalto().execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = '2030-05-01', HR_AGENDAMENTO = '22:30'");
   const QDateTime dia(QDate(2030, 5, 1), QTime(0, 0));
-  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("00:00", dia.addDays(1)));
-  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("23:59", dia.addDays(-1)));
-  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("23:00", dia));
-  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("22:31", dia));
-  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("22:30", dia));
-  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("21:59", dia));
-  EXPECT_FALSE(engine->Descoberta().FAgendamentoPosterior("", dia));
-  EXPECT_THROW(engine->Descoberta().FAgendamentoPosterior("xx:30", dia), std::exception);
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET HR_AGENDAMENTO = ''");
-  EXPECT_TRUE(engine->Descoberta().FAgendamentoPosterior("", dia));
+  EXPECT_TRUE(Descoberta().FAgendamentoPosterior("00:00", dia.addDays(1)));
+  EXPECT_FALSE(Descoberta().FAgendamentoPosterior("23:59", dia.addDays(-1)));
+  EXPECT_TRUE(Descoberta().FAgendamentoPosterior("23:00", dia));
+  EXPECT_TRUE(Descoberta().FAgendamentoPosterior("22:31", dia));
+  EXPECT_FALSE(Descoberta().FAgendamentoPosterior("22:30", dia));
+  EXPECT_FALSE(Descoberta().FAgendamentoPosterior("21:59", dia));
+  EXPECT_FALSE(Descoberta().FAgendamentoPosterior("", dia));
+  EXPECT_THROW(Descoberta().FAgendamentoPosterior("xx:30", dia), std::exception);
+  CnOrvalto().execute("UPDATE VERSOESCAB SET HR_AGENDAMENTO = ''");
+  EXPECT_TRUE(Descoberta().FAgendamentoPosterior("", dia));
 }
 
 TEST_F(DiscoveryFixture, QueueRowsOfAnotherCustomerAreUpdatedNeverDuplicated) {
@@ -160,8 +160,8 @@ TEST_F(DiscoveryFixture, AServiceErrorStopsTheSearchAndKeepsEarlierCompanies) {
                              customer("22222222000122", "amanhã", "21:00", false, 5,
                                       {modulo("RET", sim.packageUrl("RET.rar"))})}));
   EXPECT_FALSE(engine->fBuscaNovaVersaoCliente(servicos));
-  EXPECT_FALSE(engine->Descoberta().EmBusca);
-  EXPECT_FALSE(engine->CnOrvalto.inTransaction());
+  EXPECT_FALSE(Descoberta().EmBusca);
+  EXPECT_FALSE(CnOrvalto().inTransaction());
   EXPECT_EQ(fila(), QStringList({"PDV|000123|PDV.rar"}));
   bool logged = false;
   for (const QString& l : logLines()) logged |= l.startsWith("fBuscaNovaVersaoCliente : ");
@@ -179,9 +179,9 @@ TEST_F(DiscoveryFixture, WithoutTaxNumbersNothingIsAskedButTheQueueIsStillFetche
 }
 
 TEST_F(DiscoveryFixture, ANestedSearchIsRefused) {
-  engine->Descoberta().EmBusca = true;
+  Descoberta().EmBusca = true;
   EXPECT_FALSE(engine->fBuscaNovaVersaoCliente(servicos));
-  EXPECT_TRUE(engine->Descoberta().EmBusca);
+  EXPECT_TRUE(Descoberta().EmBusca);
   EXPECT_EQ(sim.requests().size(), 0);
 }
 

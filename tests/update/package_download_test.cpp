@@ -128,7 +128,7 @@ TEST_F(DownloadFixture, ProgressGoesToTheRequestingTerminalAndTheLog) {
 TEST_F(DownloadFixture, EmptyQueueAndMissingVersionsFolder) {
   EXPECT_FALSE(engine->FBaixaVersoes(false));
   EXPECT_TRUE(logLines().contains("[ERRO]:Nao existem versoes disponivels para download"));
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = '/no/such/folder/'");
+  CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = '/no/such/folder/'");
   queue(sim.packageUrl("PDV.rar"));
   const int before = logLines().size();
   EXPECT_FALSE(engine->FBaixaVersoes(false));

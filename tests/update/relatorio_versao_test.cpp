@@ -25,7 +25,7 @@ struct RelatorioVersao : ::testing::Test, EngineFixture {
 
   void inicia() {
     sim = std::make_unique<VendorSim>(cenario);
-    engine->CnOrvalto.execute("UPDATE PARALOGIN SET WSWZQVERSAOCLIENTE = ?", {sim->historyWsdlUrl()});
+    CnOrvalto().execute("UPDATE PARALOGIN SET WSWZQVERSAOCLIENTE = ?", {sim->historyWsdlUrl()});
     envio = std::make_unique<EnvioVersaoDiaria>(ctx, [this]() -> TfrmAtualizador& { return *engine; },
                                                 [this] { return hoje; });
   }
@@ -83,7 +83,7 @@ TEST_F(RelatorioVersao, NothingSentOrRecordedWithoutACustomerCode) {
   EXPECT_TRUE(diaGravado().isEmpty());
   EXPECT_EQ(sim->requests("wsdl").size(), 0);
   // The connection is closed after each attempt.
-  EXPECT_FALSE(engine->CnOrvalto.connected());
+  EXPECT_FALSE(CnOrvalto().connected());
 }
 
 TEST_F(RelatorioVersao, ASilentServiceNeitherDelaysTheTickNorTheProgramEnd) {
@@ -106,7 +106,7 @@ TEST_F(RelatorioVersao, ASettingsTableWithoutTheAddressStopsTheTickAndRecordsNot
   connectTo(location)->execute("ALTER TABLE PARALOGIN DROP WSWZQVERSAOCLIENTE");
   EXPECT_ANY_THROW(envio->PEnviaVersaoDiaria());
   EXPECT_TRUE(diaGravado().isEmpty());
-  EXPECT_FALSE(engine->CnOrvalto.connected());
+  EXPECT_FALSE(CnOrvalto().connected());
 }
 
 TEST(NomeMaquina, UpperCasedOrTheFixedTextWhenTooLong) {

@@ -36,7 +36,7 @@ struct TrocaFixture : ::testing::Test, EngineFixture {
   QTemporaryDir staging;
 
   void SetUp() override {
-    engine->CnOrvalto.execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
+    CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
                               {sim.olderBase(), sim.newerBase()});
     QDir().mkpath(tmpFolder());
   }
@@ -55,7 +55,7 @@ struct TrocaFixture : ::testing::Test, EngineFixture {
   }
   QStringList queued() {
     QStringList rows;
-    for (const auto& r : engine->CnOrvalto.query("SELECT CODSISTEMA FROM VERSOESITEM ORDER BY 1").rows)
+    for (const auto& r : CnOrvalto().query("SELECT CODSISTEMA FROM VERSOESITEM ORDER BY 1").rows)
       rows.append(r[0].toString());
     return rows;
   }
@@ -80,7 +80,7 @@ TEST_F(TrocaFixture, QueuedExecutablesReplaceTheOldOnesWhichKeepTheirDatedNames)
   queue(sim.packageUrl("PDV.rar"), "PDV", "000123");
   queue(sim.packageUrl("RET.rar"), "RET", "000456");
   ctx.exeName = "OrvaltoAtualizador.exe";
-  TrocaVersoes troca(ContextoEstagio(ctx, &console, engine->CnOrvalto), engine->Download());
+  TrocaVersoes troca(ContextoEstagio(ctx, &console, CnOrvalto()), Download());
 
   ASSERT_TRUE(troca.FTrocaVersoes(servicos)) << logLines().join("\n").toStdString();
 
@@ -129,7 +129,7 @@ TEST_F(TrocaFixture, APackageThatCannotBeHadOrExtractedChangesNothing) {
   package("PWD.rar", {{"Senha.exe", "s"}}, tmpFolder(), {"-psegredo"});
   // (the simulator has no FALTA.rar: the fetch fails)
   for (const QString& bad : {"DMG.rar", "HOS.rar", "PWD.rar", "FALTA.rar"}) {
-    engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+    CnOrvalto().execute("DELETE FROM VERSOESITEM");
     queue(sim.packageUrl("PDV.rar"), "PDV");
     queue(sim.packageUrl(bad), "BAD");
     EXPECT_FALSE(engine->FTrocaVersoes(servicos)) << bad.toStdString();
@@ -167,12 +167,12 @@ TEST_F(TrocaFixture, QueueRowsGoWithTheirPackageFileAndLeftoverTransfersGoAtTheN
   queue(sim.packageUrl("PDV.rar"), "PD2");
   queue(sim.packageUrl("RET.rar"), "RET");
   writeFile(versionsFolder() + "PDV.rar", "package");
-  EXPECT_TRUE(engine->FApagaVersaoItem(sim.packageUrl("PDV.rar")));
+  EXPECT_TRUE(Troca().FApagaVersaoItem(sim.packageUrl("PDV.rar")));
   EXPECT_EQ(queued(), QStringList({"RET"}));
   EXPECT_FALSE(QFileInfo::exists(versionsFolder() + "PDV.rar"));
 
-  engine->CnOrvalto.close();
-  EXPECT_FALSE(engine->FApagaVersaoItem(sim.packageUrl("RET.rar")));
+  CnOrvalto().close();
+  EXPECT_FALSE(Troca().FApagaVersaoItem(sim.packageUrl("RET.rar")));
   ASSERT_EQ(ui.messages().size(), 1);
   EXPECT_TRUE(ui.messages()[0].text.startsWith("Ocorreu um erro durante a deleção 'versoesitem' :\r"));
 

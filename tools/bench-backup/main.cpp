@@ -4,6 +4,8 @@
 // throughput and the status reply latency from the start of the backup
 // until the backup carries its stamped name.
 #include "bench_support.h"
+#include "db/firebird_connection.h"
+#include "update/copia_arquivo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,7 +35,13 @@ int main(int argc, char** argv) {
   TfrmAtualizador& engine = bench.engine;
   const auto duranteARodada = [](const std::string& reply) { return reply == "[STATUS]:1|"; };
   if (!engine.FConectaBanco() || !engine.FAtualizaEstrutura()) return 1;
-  engine.CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, NUMEROBACKUP = 1", {folder});
+  {
+    // The backup settings, written on a connection of the bench's own.
+    FbConnection configuracao;
+    configuracao.setParams(engine.conexao().location(), engine.conexao().user(), engine.conexao().password());
+    configuracao.open();
+    configuracao.execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, NUMEROBACKUP = 1", {folder});
+  }
 
   // The whole backup: closing the connection, the copy, reopening to note
   // the backup, the rotation.
@@ -60,7 +68,7 @@ int main(int argc, char** argv) {
     ::sync();  // the backup's own writes are not in this copy's way
     StatusProbe copyTerminal(bench.server.porta(), duranteARodada);
     clock.restart();
-    engine.PCopiaArquivo(folder + made.first(), folder + "copia.FB");
+    PCopiaArquivo(folder + made.first(), folder + "copia.FB");
     const double copySeconds = double(clock.nsecsElapsed()) / 1e9;
     copyTerminal.stop();
     std::printf("copy alone: %.1f MiB in %.2f s = %.1f MiB/s (flushed to disk)\n", mib, copySeconds, mib / copySeconds);
