@@ -3,6 +3,7 @@
 #include "base/console_link.h"
 #include "base/event_pump.h"
 #include "base/handler_guard.h"
+#include "db/conexoes_ativas.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "update/atualizador.h"
@@ -133,7 +134,10 @@ void ProcessoAtualizacao::falhaComEmail(const QString& mensagem, int numeroEmail
 }
 
 void ProcessoAtualizacao::recusaSeHaUsuarios(TfrmAtualizador& motor, const QString& mensagem) {
-  if (motor.FContaConexoes() > 1) throw std::runtime_error(mensagem.toStdString());
+  if (motor.FContaConexoes() <= 1) return;
+  // The technician needs to know which workstations to close; the terminal gets the message alone.
+  log(kPrefixo + mensagem + " Conectados: " + FDescreveConexoesAtivas(motor.CnOrvalto));
+  throw std::runtime_error(mensagem.toStdString());
 }
 
 void ProcessoAtualizacao::termina(TfrmAtualizador& motor) {
