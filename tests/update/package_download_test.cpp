@@ -146,6 +146,23 @@ TEST_F(DownloadFixture, ACutTransferContinuesWhereItStopped) {
   EXPECT_TRUE(engine->FBaixaVersoes(false));
   EXPECT_EQ(readFile(baixado), readFile(noServidor));
   EXPECT_EQ(sim.requests("package")[0].toObject()["status"].toInt(), 200);
+
+  // Every byte arrived but the program stopped before the rename: the server
+  // refuses a range past the end, and the transfer starts again whole.
+  QFile::remove(baixado);
+  engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+  queue(sim.packageUrl("Cortado.rar"), "COR");
+  sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  QFile::remove(baixado + ".baixando");
+  ASSERT_TRUE(QFile::copy(noServidor, baixado + ".baixando"));
+  sim.setScenario({});
+  sim.reset();
+  EXPECT_TRUE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(readFile(baixado), readFile(noServidor));
+  QList<int> statuses;
+  for (const auto& r : sim.requests("package")) statuses << r.toObject()["status"].toInt();
+  EXPECT_EQ(statuses, QList<int>({416, 200}));
 }
 
 TEST_F(DownloadFixture, PresentPackagesAreNotFetchedAgainAndSameNamesOnce) {
