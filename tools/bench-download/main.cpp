@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
   const QString file = QString(argv[2]) + "/" + QString(argv[1]).section('/', -1);
   const double mib = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
   std::printf("download: %s, %.1f MiB in %.2f s = %.1f MiB/s\n", ok ? "ok" : "FAILED", mib, seconds, mib / seconds);
-  const qint64 whole = QFileInfo(file).size();
+  // A cut transfer keeps its bytes beside the package's name.
+  const qint64 whole = QFileInfo::exists(file) ? QFileInfo(file).size() : QFileInfo(file + ".baixando").size();
   std::printf("bytes moved: %lld of %lld (%.1f %%)\n", moved, static_cast<long long>(whole),
               whole > 0 ? 100.0 * double(moved) / double(whole) : 0.0);
   std::printf("[STATUS] during the transfer: %s\n", terminal.summary().toUtf8().constData());
