@@ -6,7 +6,8 @@
 # and a workstation (the terminal client): the workstation identifies its
 # company and asks for a search, the updater asks the registration service,
 # queues the packages and downloads them. Then the workstation asks for the
-# update: backup, structure updater, new executables, confirmation. A second
+# update: backup, the structure updater (a Windows program, started through
+# its launcher), new executables, confirmation. A second
 # update, whose package is damaged, fails: restore and a mail to the maker.
 # Then it stops everything.
 set -euo pipefail
@@ -51,17 +52,24 @@ mkdir -p "$DEMO/pacotes" "$DEMO/conteudo"
 echo "PDV 23.2" > "$DEMO/conteudo/PDV.exe"
 echo "Fiscal 23.2" > "$DEMO/conteudo/Fiscal.exe"
 echo "Retaguarda 23.2" > "$DEMO/conteudo/Retaguarda.exe"
-# The product's structure updater: here a small script that adds a column
-# to the database CAMINHO.DIR names.
-cat > "$DEMO/conteudo/AtualizadorBD.exe" <<'SH'
+# The product's structure updater is a Windows program (a PE file: it
+# starts with "MZ") packed on Windows, so without an execute bit. The
+# updater starts it through the launcher that ExecutorWindows names in
+# Atualizador.ini; this launcher stands in for wine and does the structure
+# updater's work: a column on the database CAMINHO.DIR names.
+{ printf 'MZ'; echo " AtualizadorBD 23.2 (programa Windows)"; } > "$DEMO/conteudo/AtualizadorBD.exe"
+chmod 644 "$DEMO/conteudo/AtualizadorBD.exe"
+cat > "$DEMO/executor windows.sh" <<'SH'
 #!/bin/sh
-banco=$(head -n 1 "$(dirname "$0")/CAMINHO.DIR" | tr -d '\r')
-echo "AtualizadorBD: $* on $banco" >&2
+# $1 is the Windows program, then its arguments.
+programa=$1; shift
+banco=$(head -n 1 "$(dirname "$programa")/CAMINHO.DIR" | tr -d '\r')
+echo "executor windows: $programa $* on $banco" >&2
 sleep 2
 echo 'ALTER TABLE FILIAIS ADD VERSAO_ESTRUTURA VARCHAR(10); COMMIT;' |
   isql-fb -q -user SYSDBA -password quillaroz "$banco"
 SH
-chmod 755 "$DEMO/conteudo/AtualizadorBD.exe"
+chmod 755 "$DEMO/executor windows.sh"
 (cd "$DEMO/conteudo" && rar a -idq "$DEMO/pacotes/PDV.rar" PDV.exe Fiscal.exe &&
   rar a -idq "$DEMO/pacotes/RET.rar" Retaguarda.exe &&
   rar a -idq "$DEMO/pacotes/AtualizadorBD.rar" AtualizadorBD.exe)
@@ -90,6 +98,7 @@ curl -s "$H/_sim/reload" > /dev/null
 echo "simulator at $H, its SMTP server on port $SMTPPORT"
 printf '[Fornecedor]\r\nSmtpHost=127.0.0.1\r\nSmtpPorta=%s\r\nSmtpUsuario=notifica@fabricante.test\r\nSmtpSenha=senha1234\r\nEmailSuporte=suporte@fabricante.test\r\n' \
   "$SMTPPORT" > "$DEMO/Atualizador.ini"
+printf '[Atualizacao]\r\nExecutorWindows=%s\r\n' "$DEMO/executor windows.sh" >> "$DEMO/Atualizador.ini"
 echo "update PARALOGIN set WEBSERVICEWZQ = '$H', LINKWEBSERVICEWZQ = '$H/WebRegistro/services';
       update VERSOESCAB set CAMINHOVERSOES = '$DEMO/versoes/', CAMINHOLOCALBACKUP = '$DEMO/backups/'; commit;" | isql
 mkdir -p "$DEMO/backups"
@@ -118,6 +127,8 @@ echo "== the versions folder: new executables, dated old copies, CAMINHO.DIR"
 ls -l "$DEMO/versoes"; head -n 1 "$DEMO/versoes/PDV.exe" "$DEMO/versoes"/PDV_OLD-*.exe
 echo "== the backup of the database"
 ls -l "$DEMO/backups"
+echo "== the Windows structure updater, started through its launcher"
+grep "executor windows:" "$DEMO/stderr.txt" || true
 echo "== the queue is empty and the structure updater added its column"
 echo "select count(*) as itens from VERSOESITEM; show table FILIAIS;" | isql
 echo "== the maker was told what was installed"

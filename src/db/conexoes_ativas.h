@@ -23,4 +23,11 @@ int FContaEnderecosConectados(FbConnection& conexao);
 // Does not reconnect.
 void FListaEnderecosConectados(FbConnection& conexao, QString& lista);
 
+// The attached clients besides this program's own connection, for the log:
+// "address (user, program)" each (the address without its port), joined by
+// "; ", in the server's order. Does not reconnect, so right after a count it
+// describes what the count saw. A database error is described, not raised:
+// the listing only adds to a message that must go out anyway.
+QString FDescreveConexoesAtivas(FbConnection& conexao);
+
 }  // namespace orvalto

@@ -22,7 +22,7 @@ constexpr size_t kBlocoLeitura = 1 << 20;  // per read/write pair
 QByteArray nativo(const QString& caminho) { return QFile::encodeName(caminho); }
 
 [[noreturn]] void falha(const QString& acao, const QString& caminho, int erro = errno) {
-  throw std::runtime_error(textoErroArquivo(acao, caminho, erro).toStdString());
+  throw ErroArquivo(textoErroArquivo(acao, caminho, erro), erro);
 }
 
 // Closes on every path; close errors are checked by whoever wants them.
@@ -141,6 +141,10 @@ void substituiQuandoCompleto(const QString& destino, Grava grava) {
 }
 
 }  // namespace
+
+ErroArquivo::ErroArquivo(const QString& texto, int codigo) : std::runtime_error(texto.toStdString()), codigo_(codigo) {}
+
+QString ErroArquivo::motivo() const { return QString::fromStdString(std::generic_category().message(codigo_)); }
 
 DonoArquivo donoDe(const QString& caminho) {
   Descritor fd(::open(nativo(caminho).constData(), O_PATH | O_CLOEXEC));

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <stdexcept>
 #include <stop_token>
 #include <sys/types.h>
 
@@ -22,6 +23,19 @@ struct DonoArquivo {
 // The owner of an existing file; throws std::runtime_error when it cannot
 // be read.
 DonoArquivo donoDe(const QString& caminho);
+
+// The error these calls throw for a failed system call: its text names the
+// file and the reason; motivo() is the reason alone ("No space left on
+// device").
+class ErroArquivo : public std::runtime_error {
+ public:
+  ErroArquivo(const QString& texto, int codigo);
+  int codigo() const { return codigo_; }
+  QString motivo() const;
+
+ private:
+  int codigo_;
+};
 
 // "<acao> "<caminho>": <reason of errno>" (the reason in the system's words).
 QString textoErroArquivo(const QString& acao, const QString& caminho, int erro);

@@ -41,7 +41,10 @@ struct Preparacao {
 QStringList partesLinhaComando(const QString& linhaComando) { return linhaComando.split(' ', Qt::SkipEmptyParts); }
 
 std::unique_ptr<ProcessoIniciado> ProcessoIniciado::inicia(const QString& linhaComando, QString* erro) {
-  const QStringList partes = partesLinhaComando(linhaComando);
+  return inicia(partesLinhaComando(linhaComando), erro);
+}
+
+std::unique_ptr<ProcessoIniciado> ProcessoIniciado::inicia(const QStringList& partes, QString* erro) {
   if (partes.isEmpty()) {
     if (erro) *erro = "Linha de comando vazia.";
     return nullptr;

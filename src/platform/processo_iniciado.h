@@ -1,9 +1,9 @@
 #pragma once
-// A program started from a command line and watched until it ends. The
-// command line is split at blanks as given: the first part is the program's
-// path, the others its arguments. The program inherits the environment and
-// the current folder, but no open descriptor besides standard output and
-// error, and it runs in a session of its own.
+// A program started from its list of arguments (each passed whole, blanks
+// included: the first is the program's path) and watched until it ends. The
+// program inherits the environment and the current folder, but no open
+// descriptor besides standard output and error, and it runs in a session of
+// its own.
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +18,8 @@ QStringList partesLinhaComando(const QString& linhaComando);
 class ProcessoIniciado {
  public:
   // Null when the program could not be started; `erro` then says why.
+  static std::unique_ptr<ProcessoIniciado> inicia(const QStringList& argumentos, QString* erro = nullptr);
+  // The same from a command line split at blanks (partesLinhaComando).
   static std::unique_ptr<ProcessoIniciado> inicia(const QString& linhaComando, QString* erro = nullptr);
 
   // Waits for the end of a program still running: whatever it does to the

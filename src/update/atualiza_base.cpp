@@ -16,6 +16,8 @@
 #include "services/dm_web_service.h"
 #include "update/configura_servicos.h"
 #include "update/download_pacotes.h"
+#include "update/executor_windows.h"
+#include "update/extracao_ao_lado.h"
 #include "update/indicador_espera.h"
 #include "update/nome_pacote.h"
 
@@ -79,7 +81,7 @@ bool AtualizaBase::atualiza(TDmWebService& servico) {
   contexto_.log("Verificou usuários conectados.");
   const QString versoes = FCaminhoVersoes(cn);
   if (!obtemPacote(endereco, versoes)) return false;
-  if (!descompacta_(versoes + FNomeArquivoUrl(endereco), versoes)) return false;
+  if (!extraiPacote(versoes + FNomeArquivoUrl(endereco), versoes)) return false;
   apagaVersaoItem_(endereco);
   contexto_.log("Apagou caminho atualizadorbd do banco");
 
@@ -119,6 +121,18 @@ bool AtualizaBase::obtemPacote(const QString& endereco, const QString& versoes) 
   return fileExists(pacote);
 }
 
+// The package's files reach the versions folder only once all of them
+// extracted. A package that does not extract is deleted, so the next run
+// fetches it again instead of failing on the same file for ever.
+bool AtualizaBase::extraiPacote(const QString& pacote, const QString& versoes) {
+  QString motivo;
+  if (extraiAoLado(descompacta_, pacote, versoes, &motivo)) return true;
+  deleteFile(pacote);
+  contexto_.log("Pacote apagado para ser baixado novamente: " + pacote);
+  contexto_.log("Erro durante atualização da base de dados: " + motivo);
+  return false;
+}
+
 void AtualizaBase::gravaCaminhoDir(const QString& versoes) {
   // Written whole or not at all: the structure updater never reads half a
   // location.
@@ -132,7 +146,17 @@ bool AtualizaBase::executaAtualizador(const QString& versoes) {
     contexto_.log(QString("%1 não encontrado no pacote.").arg(kPrograma));
     return false;
   }
-  const int codigo = FExecutaEEspera(programa + " ORVALTO", 0);
+  // A package made on Windows brings it without an execute bit; a Windows
+  // program goes through its launcher.
+  QString motivo;
+  std::optional<QStringList> comando;
+  if (daExecucaoAoDono(programa, &motivo)) comando = comandoDoPrograma(programa, {"ORVALTO"}, contexto_.app().exeDir, &motivo);
+  if (!comando) {
+    contexto_.log(motivo);
+    deleteFile(programa);
+    return false;
+  }
+  const int codigo = FExecutaEEspera(*comando, 0);
   deleteFile(programa);
   if (codigo == -1) return false;
   // What a code means is the structure updater's business: it is recorded.
@@ -142,9 +166,13 @@ bool AtualizaBase::executaAtualizador(const QString& versoes) {
 }
 
 int AtualizaBase::FExecutaEEspera(const QString& linhaComando, int modoJanela) {
+  return FExecutaEEspera(partesLinhaComando(linhaComando), modoJanela);
+}
+
+int AtualizaBase::FExecutaEEspera(const QStringList& argumentos, int modoJanela) {
   (void)modoJanela;
   QString motivo;
-  const std::unique_ptr<ProcessoIniciado> processo = ProcessoIniciado::inicia(linhaComando, &motivo);
+  const std::unique_ptr<ProcessoIniciado> processo = ProcessoIniciado::inicia(argumentos, &motivo);
   if (!processo) {
     contexto_.log("FExecutaEEspera: " + motivo);
     return -1;

@@ -4,11 +4,13 @@
 // the registration service gives. When VERSOESCAB.ATUALIZARBASE is "S" and
 // nobody else is attached, the stage fetches and extracts it into the
 // versions folder, writes CAMINHO.DIR there (the database location) and
-// runs it with the argument "ORVALTO", telling the requesting terminal once
-// a second that it is still waiting.
+// runs it with the argument "ORVALTO" (a Windows program through its
+// launcher), telling the requesting terminal once a second that it is
+// still waiting.
 #include "update/contexto_estagio.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -41,11 +43,14 @@ class AtualizaBase {
   // once a second. The exit code, or -1 when the program could not start.
   // There are no windows here: `modoJanela` changes nothing.
   int FExecutaEEspera(const QString& linhaComando, int modoJanela);
+  // The same with the arguments given one by one, each passed whole.
+  int FExecutaEEspera(const QStringList& argumentos, int modoJanela);
 
  private:
   bool atualiza(TDmWebService& servico);
   bool usuariosLiberados();
   bool obtemPacote(const QString& endereco, const QString& versoes);
+  bool extraiPacote(const QString& pacote, const QString& versoes);
   void gravaCaminhoDir(const QString& versoes);
   bool executaAtualizador(const QString& versoes);
   void mostraPainel() const;

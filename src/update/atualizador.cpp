@@ -64,6 +64,8 @@ bool TfrmAtualizador::FDescompactaArquivo(const QString& arquivo, const QString&
 
 int TfrmAtualizador::FContaConexoes() { return orvalto::FContaConexoes(CnOrvalto); }
 
+QString TfrmAtualizador::FDescreveConexoesAtivas() { return orvalto::FDescreveConexoesAtivas(CnOrvalto); }
+
 bool TfrmAtualizador::FVerificaPastas() { return orvalto::FVerificaPastas(CnOrvalto, *ctx_.ui); }
 
 void TfrmAtualizador::PLimpaRecusaAtualizacao() { orvalto::PLimpaRecusaAtualizacao(CnOrvalto); }

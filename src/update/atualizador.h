@@ -71,6 +71,8 @@ class TfrmAtualizador {
 
   // --- attached users, folders, backup and restore ---
   int FContaConexoes();
+  // Who is attached besides the updater: address, user and program each.
+  QString FDescreveConexoesAtivas();
   bool FVerificaPastas();
   bool FVerificaCaminhoBanco() { return backup_->FVerificaCaminhoBanco(); }
   bool FRealizaBackup() { return backup_->FRealizaBackup(); }

@@ -3,6 +3,7 @@
 #include "base/interaction.h"
 #include "base/mensagens_terminal.h"
 #include "db/sql_helpers.h"
+#include "platform/copia_duravel.h"
 #include "platform/files.h"
 #include "update/download_pacotes.h"
 #include "base/console_link.h"
@@ -16,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 
@@ -31,17 +33,45 @@ const char* const kTituloProgresso = "Baixando versões";
 // a whole package.
 QString nomeTemporario(const QString& destino) { return destino + ".baixando"; }
 
-// A transfer cut by a crash leaves its temporary file behind; nothing else
-// ever removes it. (Not while a transfer runs: its file is one of them.)
-void apagaRestosDeTransferencia(const QString& pasta, const EstadoTerminais* estado) {
+// Beside a cut transfer: its address and the validators the server gave when
+// it began, so the next attempt asks for the missing bytes of that same file.
+QString nomeRetomada(const QString& destino) { return nomeTemporario(destino) + ".retomada"; }
+
+// Transfers cut earlier are continued when their package is fetched again;
+// those of packages no longer queued go. (Not while a transfer runs: its
+// files are among them.)
+void apagaRestosDeTransferencia(const QString& pasta, const QStringList& nomesNaFila, const EstadoTerminais* estado) {
   if (estado && estado->EmDownload) return;
-  for (const QString& nome : listFiles(pasta, "*.baixando")) deleteFile(pasta + nome);
+  for (const QString& nome : listFiles(pasta, "*.baixando") + listFiles(pasta, "*.baixando.retomada")) {
+    const QString pacote = nome.section(".baixando", 0, 0);
+    if (!nomesNaFila.contains(pacote)) deleteFile(pasta + nome);
+  }
+}
+
+// What the last cut transfer of `endereco` into `destino` left to continue;
+// nothing when the file is empty, was of another address or the server gave
+// nothing to recognise its file by.
+Retomada retomadaPossivel(const QString& endereco, const QString& destino) {
+  QFile info(nomeRetomada(destino));
+  const qint64 tamanho = QFileInfo(nomeTemporario(destino)).size();
+  if (tamanho <= 0 || !info.open(QIODevice::ReadOnly)) return {};
+  const QList<QByteArray> linhas = info.readAll().split('\n');
+  if (linhas.size() < 3 || QString::fromUtf8(linhas[0]) != endereco) return {};
+  Retomada retomada{tamanho, {linhas[1], linhas[2]}};
+  if (retomada.validadores.ifRange().isEmpty()) return {};
+  return retomada;
+}
+
+void gravaRetomada(const QString& endereco, const QString& destino, const ValidadoresArquivo& validadores) {
+  gravaArquivoDuravel(nomeRetomada(destino), endereco.toUtf8() + '\n' + validadores.etag + '\n' +
+                                                 validadores.ultimaModificacao + '\n');
 }
 
 // Unbuffered: a write that fails (a full disk) fails at once, with the
 // system's reason, instead of later in a flush that no longer knows it.
+// Opened for reading too, so the bytes already there stay.
 void abreParaGravar(QFile& arquivo) {
-  if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+  if (!arquivo.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
     throw std::runtime_error(QString("Cannot create file \"%1\". %2")
                                  .arg(QDir::toNativeSeparators(arquivo.fileName()), arquivo.errorString())
                                  .toStdString());
@@ -64,6 +94,8 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
   QFile arquivo(nomeTemporario(destino));
   // An empty name would write the folder itself: that error is the caller's.
   if (nome.isEmpty()) throw std::runtime_error(QString("Cannot create file \"%1\".").arg(pasta).toStdString());
+  Retomada retomada = retomadaPossivel(endereco, destino);
+  if (retomada.inicio == 0) deleteFile(nomeRetomada(destino));
   abreParaGravar(arquivo);
 
   if (janelaProgresso && contexto_.ui()) contexto_.ui()->progressShow(kTituloProgresso);
@@ -72,12 +104,22 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
   contexto_.balao(inicio);
   contexto_.log(inicio);
   bool concluido = false;
+  bool guardaParcial = false;
+  const EventosDownload eventos{[this](qint64 total) { IdHTTP1WorkBegin(total); }, [this](qint64 n) { IdHTTP1Work(n); },
+                                [&](const ValidadoresArquivo& v) { gravaRetomada(endereco, destino, v); }};
   try {
-    pgrsArquivoPos_ = 0;
-    baixaParaArquivo(IdHTTP1(), QUrl(endereco), arquivo,
-                     {[this](qint64 total) { IdHTTP1WorkBegin(total); }, [this](qint64 n) { IdHTTP1Work(n); }},
-                     paradaDownloadMs);
+    pgrsArquivoPos_ = retomada.inicio;
+    try {
+      baixaParaArquivo(IdHTTP1(), QUrl(endereco), arquivo, eventos, paradaDownloadMs, retomada);
+    } catch (const RetomadaRecusada& e) {
+      contexto_.log("Download do arquivo " + nome + " recomeçado do início: " + QString::fromUtf8(e.what()));
+      deleteFile(nomeRetomada(destino));
+      retomada = {};
+      pgrsArquivoPos_ = 0;
+      baixaParaArquivo(IdHTTP1(), QUrl(endereco), arquivo, eventos, paradaDownloadMs);
+    }
     arquivo.close();
+    deleteFile(nomeRetomada(destino));
     deleteFile(destino);  // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());
@@ -85,11 +127,19 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
     contexto_.balao(fim);
     contexto_.log(fim);
     concluido = true;
+  } catch (const ErroGravacaoPacote& e) {
+    // A full disk: the bytes so far would only keep it full.
+    contexto_.log("Erro ao realizar download de versão: " + QString::fromUtf8(e.what()));
   } catch (const std::exception& e) {
     contexto_.log("Erro ao realizar download de versão: " + QString::fromUtf8(e.what()));
+    // A cut transfer is continued next time when the server said which file it was.
+    guardaParcial = arquivo.size() > 0 && fileExists(nomeRetomada(destino));
   }
   arquivo.close();
-  if (!concluido) arquivo.remove();
+  if (!concluido && !guardaParcial) {
+    arquivo.remove();
+    deleteFile(nomeRetomada(destino));
+  }
   defineEmDownload(false);
   if (janelaProgresso && contexto_.ui()) contexto_.ui()->progressHide();
   return concluido;
@@ -100,7 +150,9 @@ bool DownloadPacotes::FBaixaVersoes(bool janelaProgresso) {
     const QueryResult fila = contexto_.CnOrvalto().query("Select * from VersoesItem      Where VersaoAAtualizar <> \"\" ");
     const QString pastaTmp = FCaminhoVersoes(contexto_.CnOrvalto()) + "TMP" + QDir::separator();
     if (!folderExists(pastaTmp) && !createFolder(pastaTmp)) return false;
-    apagaRestosDeTransferencia(pastaTmp, contexto_.estado());
+    QStringList nomesNaFila;
+    for (int i = 0; i < fila.rows.size(); ++i) nomesNaFila << FNomeArquivoUrl(fila.value(i, "VERSAOAATUALIZAR").toString());
+    apagaRestosDeTransferencia(pastaTmp, nomesNaFila, contexto_.estado());
     if (fila.isEmpty()) {
       contexto_.log("[ERRO]:Nao existem versoes disponivels para download");
       return false;

@@ -27,8 +27,10 @@ class FalhaEtapa : public std::runtime_error {
   }
   // An error: its text is logged after "FAtualizacao: " and, when it
   // carries an "[ERRO]" tag anywhere, sent to the terminal as it is.
-  static FalhaEtapa erro(const QString& texto) {
-    return FalhaEtapa(texto, texto.contains(QLatin1String("[ERRO]")) ? texto : QString(), Email::Nenhum, true);
+  static FalhaEtapa erro(const QString& texto) { return erro(texto, texto); }
+  // The same, with more in the log than the terminal is told.
+  static FalhaEtapa erro(const QString& texto, const QString& textoLog) {
+    return FalhaEtapa(textoLog, texto.contains(QLatin1String("[ERRO]")) ? texto : QString(), Email::Nenhum, true);
   }
 
   const QString& texto() const { return texto_; }

@@ -1,11 +1,15 @@
 #include "update/instalacao_executaveis.h"
 
-#include "base/servindo_eventos.h"
+#include "platform/copia_duravel.h"
 #include "platform/files.h"
+#include "update/copia_arquivo.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 
 namespace orvalto {
@@ -13,6 +17,34 @@ namespace {
 
 const char* const kSufixoCopia = ".instalando";
 const char* const kSufixoGuardado = ".anterior";
+
+// The mode an installed executable gets: that of the one it replaces, or
+// rwxr-xr-x when it is new. Never the archive's (a package made on Windows
+// brings no execute bits) and never set-user or set-group ID.
+mode_t modoInstalado(const QString& destino) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(destino).constData(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 0777;
+  return 0755;
+}
+
+// Copies `origem` to `temporario` with `modo` while terminals are answered
+// (a large executable takes long to write). The system's reason on failure,
+// empty on success.
+QString copiaComModo(const QString& origem, const QString& temporario, mode_t modo) {
+  try {
+    PCopiaArquivo(origem, temporario);
+    if (::chmod(QFile::encodeName(temporario).constData(), modo) != 0) {
+      const int erro = errno;
+      deleteFile(temporario);
+      return ErroArquivo({}, erro).motivo();
+    }
+    return {};
+  } catch (const ErroArquivo& e) {
+    return e.motivo();
+  } catch (const std::exception& e) {
+    return QString::fromUtf8(e.what());
+  }
+}
 
 // Renames over an existing target in one step.
 bool substitui(const QString& de, const QString& para) {
@@ -49,11 +81,9 @@ bool InstalacaoExecutaveis::instala(const QString& origem) {
   const QString nome = QFileInfo(origem).fileName();
   Instalado item{pasta_ + nome, {}, false};
   const QString temporario = item.destino + kSufixoCopia;
-  // A large executable takes long to write: terminals are answered meanwhile.
-  bool copiou = false;
-  executaServindoEventos([&copiou, origem, temporario](std::stop_token) { copiou = copyFile(origem, temporario, false); });
-  if (!copiou) {
-    erro_ = "não foi possível copiar " + origem + " para " + temporario;
+  const QString motivo = copiaComModo(origem, temporario, modoInstalado(item.destino));
+  if (!motivo.isEmpty()) {
+    erro_ = "não foi possível copiar " + origem + " para " + temporario + ": " + motivo;
     return false;
   }
   if (fileExists(item.destino)) {

@@ -110,7 +110,10 @@ void ProcessoAtualizacao::passo(const QString& mensagemTerminal, const QString& 
 }
 
 void ProcessoAtualizacao::recusaSeHaUsuarios(TfrmAtualizador& motor, const QString& mensagem) {
-  if (motor.FContaConexoes() > 1) throw FalhaEtapa::erro(mensagem);
+  if (motor.FContaConexoes() <= 1) return;
+  // The technician needs to know which workstations to close; the terminal
+  // gets the message alone.
+  throw FalhaEtapa::erro(mensagem, mensagem + " Conectados: " + motor.FDescreveConexoesAtivas());
 }
 
 void ProcessoAtualizacao::termina(TfrmAtualizador& motor) {

@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPair>
 
 #include <exception>
 #include <memory>
@@ -16,30 +17,58 @@ namespace {
 
 constexpr qint64 kBufferLeitura = 1024 * 1024;
 
-QNetworkRequest pedido(const QUrl& url, int paradaMs) {
+QNetworkRequest pedido(const QUrl& url, int paradaMs, const Retomada& retomada) {
   QNetworkRequest request(url);
   request.setRawHeader("Accept", "text/html, */*");
   request.setHeader(QNetworkRequest::UserAgentHeader, "Mozilla/3.0 (compatible; Indy Library)");
   request.setRawHeader("Connection", "close");
+  // The bytes as the server keeps them: lengths and ranges then count the
+  // package's own bytes.
+  request.setRawHeader("Accept-Encoding", "identity");
+  const QByteArray ifRange = retomada.validadores.ifRange();
+  if (retomada.inicio > 0 && !ifRange.isEmpty()) {
+    request.setRawHeader("Range", "bytes=" + QByteArray::number(retomada.inicio) + "-");
+    request.setRawHeader("If-Range", ifRange);
+  }
   request.setTransferTimeout(paradaMs);
   return request;
 }
 
 // A write error of the package file, with the file and the system's reason.
-std::runtime_error erroGravacao(const QFile& destino) {
-  return std::runtime_error(QString("Erro ao gravar \"%1\": %2")
+ErroGravacaoPacote erroGravacao(const QFile& destino) {
+  return ErroGravacaoPacote(QString("Erro ao gravar \"%1\": %2")
                                 .arg(QDir::toNativeSeparators(destino.fileName()), destino.errorString())
                                 .toStdString());
+}
+
+// "bytes FIRST-LAST/TOTAL": FIRST and TOTAL (-1 when "*" or unreadable).
+QPair<qint64, qint64> intervaloRecebido(const QByteArray& contentRange) {
+  const QByteArray valor = contentRange.trimmed();
+  if (!valor.startsWith("bytes ")) return {-1, -1};
+  bool okPrimeiro = false, okTotal = false;
+  const qint64 primeiro = valor.mid(6).split('-').value(0).trimmed().toLongLong(&okPrimeiro);
+  const qint64 total = valor.split('/').value(1).trimmed().toLongLong(&okTotal);
+  return {okPrimeiro ? primeiro : -1, okTotal ? total : -1};
+}
+
+int statusHttp(const QNetworkReply* reply) {
+  return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 }
 
 // The reply's state while it runs; the slots never throw, they keep the
 // first error and abort the transfer.
 struct Transferencia {
-  Transferencia(QNetworkReply* r, QFile& d, const EventosDownload& e) : reply(r), destino(d), eventos(e) {}
+  Transferencia(QNetworkReply* r, QFile& d, const EventosDownload& e, const Retomada& ret)
+      : reply(r), destino(d), eventos(e), retomada(ret) {}
   QNetworkReply* reply;
   QFile& destino;
   const EventosDownload& eventos;
+  const Retomada& retomada;
   bool iniciada = false;
+  bool preparada = false;
+  bool gravavel = false;      // the body is the package, not an error page
+  qint64 deslocamento = 0;    // where the body starts in the file
+  qint64 totalArquivo = -1;   // the whole file's length, when announced
   std::exception_ptr erro;
 
   void guarda(std::exception_ptr e) {
@@ -47,9 +76,38 @@ struct Transferencia {
     reply->abort();
   }
 
+  // Once the answer's head is in: where its body goes in the file.
+  void prepara() {
+    if (preparada) return;
+    preparada = true;
+    const int status = statusHttp(reply);
+    if (status == 206) {
+      const auto [primeiro, total] = intervaloRecebido(reply->rawHeader("Content-Range"));
+      if (retomada.inicio <= 0 || primeiro != retomada.inicio)
+        throw RetomadaRecusada("o servidor enviou um intervalo diferente do pedido");
+      deslocamento = primeiro;
+      totalArquivo = total;
+      if (!destino.seek(deslocamento)) throw erroGravacao(destino);
+      gravavel = true;
+    } else if (status == 200) {
+      // The whole file: what was kept of an earlier transfer goes.
+      if (!destino.resize(0) || !destino.seek(0)) throw erroGravacao(destino);
+      const QVariant anunciado = reply->header(QNetworkRequest::ContentLengthHeader);
+      if (anunciado.isValid()) totalArquivo = anunciado.toLongLong();
+      gravavel = true;
+      if (eventos.validadores) eventos.validadores({reply->rawHeader("ETag"), reply->rawHeader("Last-Modified")});
+    }
+  }
+
   // A short write says nothing; writing the rest fails with the reason.
   void grava() {
+    try {
+      prepara();
+    } catch (...) {
+      return guarda(std::current_exception());
+    }
     const QByteArray bloco = reply->readAll();
+    if (!gravavel) return;
     for (qint64 feito = 0; feito < bloco.size();) {
       const qint64 n = destino.write(bloco.constData() + feito, bloco.size() - feito);
       if (n <= 0) return guarda(std::make_exception_ptr(erroGravacao(destino)));
@@ -59,11 +117,12 @@ struct Transferencia {
 
   void avisa(qint64 recebidos, qint64 total) {
     try {
+      prepara();
       if (!iniciada) {
         iniciada = true;
-        if (eventos.inicio) eventos.inicio(total);
+        if (eventos.inicio) eventos.inicio(total >= 0 ? total + deslocamento : -1);
       }
-      if (eventos.progresso) eventos.progresso(recebidos);
+      if (eventos.progresso) eventos.progresso(recebidos + deslocamento);
     } catch (...) {
       guarda(std::current_exception());
     }
@@ -72,14 +131,20 @@ struct Transferencia {
 
 }  // namespace
 
+QByteArray ValidadoresArquivo::ifRange() const {
+  // A weak ETag never names the same bytes.
+  if (!etag.isEmpty() && !etag.startsWith("W/")) return etag;
+  return ultimaModificacao;
+}
+
 void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& destino, const EventosDownload& eventos,
-                      int paradaMs) {
-  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(http.get(pedido(url, paradaMs)),
+                      int paradaMs, const Retomada& retomada) {
+  std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(http.get(pedido(url, paradaMs, retomada)),
                                                                   [](QNetworkReply* r) { r->deleteLater(); });
   // A bounded read buffer makes the network side wait for the disk instead
   // of holding the package in memory.
   reply->setReadBufferSize(kBufferLeitura);
-  Transferencia t{reply.get(), destino, eventos};
+  Transferencia t{reply.get(), destino, eventos, retomada};
   QObject::connect(reply.get(), &QNetworkReply::readyRead, [&t] { t.grava(); });
   QObject::connect(reply.get(), &QNetworkReply::downloadProgress,
                    [&t](qint64 recebidos, qint64 total) { t.avisa(recebidos, total); });
@@ -92,12 +157,14 @@ void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& desti
     reply->abort();
     throw std::runtime_error("Download interrompido: o programa está terminando.");
   }
-  if (!t.erro && reply->bytesAvailable() > 0) t.grava();
+  if (!t.erro && (reply->bytesAvailable() > 0 || !t.preparada)) t.grava();
   if (t.erro) std::rethrow_exception(t.erro);
+  if (statusHttp(reply.get()) == 416 && retomada.inicio > 0)
+    throw RetomadaRecusada("o servidor recusou o intervalo pedido");
   if (reply->error() != QNetworkReply::NoError) throw std::runtime_error(reply->errorString().toStdString());
-  const QVariant anunciado = reply->header(QNetworkRequest::ContentLengthHeader);
-  if (anunciado.isValid() && destino.size() < anunciado.toLongLong())
-    throw std::runtime_error("Connection closed gracefully.");
+  // Complete only at the announced length: a cut that closed the connection
+  // cleanly is no package.
+  if (t.totalArquivo >= 0 && destino.size() != t.totalArquivo) throw std::runtime_error("Connection closed gracefully.");
   if (!destino.flush()) throw erroGravacao(destino);
 }
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -205,6 +206,11 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   }
   EXPECT_TRUE(requester->recebido().endsWith("[ERRO]:9|Existem conexões ativas no banco de dados.[STATUS]:0|"))
       << requester->recebido().toStdString() << folder->logLines().join("\n").toStdString();
+  // The log names who is attached: address, user and program.
+  const QStringList recusa = folder->logLines().filter("FAtualizacao: [ERRO]:9|Existem conexões ativas no banco de dados. Conectados: ");
+  ASSERT_EQ(recusa.size(), 1) << folder->logLines().join("\n").toStdString();
+  EXPECT_TRUE(recusa[0].endsWith(" Conectados: 127.0.0.1 (SYSDBA, " + QCoreApplication::applicationFilePath() + ")"))
+      << recusa[0].toStdString();
   EXPECT_TRUE(backupFiles().isEmpty());
 
   // A backup folder that does not exist: "[ERRO]:1|" and mail 1.

@@ -1,7 +1,9 @@
 #include "db/schema.h"
+#include "platform/codepage.h"
 #include "services/dm_web_service.h"
 #include "support/engine_fixture.h"
 #include "support/product_db.h"
+#include "support/rar_archives.h"
 #include "support/relay_origem.h"
 #include "support/vendor_sim.h"
 #include "update/atualiza_base.h"
@@ -161,11 +163,13 @@ TEST_F(StructureFixture, OutcomesOfTheStructureUpdater) {
   EXPECT_TRUE(stage->FAtualizaBase(servicos));
   EXPECT_TRUE(logLines().contains("AtualizadorBD.exe terminou com o código 3."));
 
+  // Extracted without an execute bit: its owner gets it before the start.
   Fake notExecutable;
   notExecutable.executable = false;
   offer("NaoExecuta.rar", notExecutable);
-  EXPECT_FALSE(stage->FAtualizaBase(servicos));
-  EXPECT_TRUE(logLines().contains("FExecutaEEspera: \"" + versionsFolder() + "AtualizadorBD.exe\": Permission denied"));
+  QFile::remove(versionsFolder() + "registro.txt");
+  EXPECT_TRUE(stage->FAtualizaBase(servicos));
+  EXPECT_EQ(record().value(0), versionsFolder() + "AtualizadorBD.exe ORVALTO");
   EXPECT_FALSE(QFile::exists(versionsFolder() + "AtualizadorBD.exe"));
 
   Fake otherProgram;
@@ -177,4 +181,76 @@ TEST_F(StructureFixture, OutcomesOfTheStructureUpdater) {
   sim.setScenario(QJsonObject{{"parametros", QJsonValue::Null}});
   EXPECT_FALSE(stage->FAtualizaBase(servicos));
   EXPECT_TRUE(logLines().last().startsWith("Erro durante atualização da base de dados: "));
+}
+
+namespace {
+
+// A Windows program as the maker builds it: a PE file, starting with "MZ".
+const QByteArray kProgramaWindows = QByteArray("MZ\x90\x00\x03\x00\x00\x00", 8) + "This program cannot be run in DOS mode." + noise(4000, 3);
+
+// A launcher standing in for wine: records its arguments one a line, and
+// whether the program it was given may be executed, beside itself.
+QString launcher(const QString& folder) {
+  const QString path = folder + "/lançador do wine.sh";
+  writeFile(path,
+            "#!/bin/sh\naqui=$(dirname \"$0\")\n{ for a in \"$@\"; do echo \"$a\"; done; "
+            "[ -x \"$1\" ] && echo executavel; } > \"$aqui/argumentos.txt\"\n",
+            0755);
+  return path;
+}
+
+}  // namespace
+
+// A package made on Windows: its entries carry no execute bit and the
+// structure updater is a PE file, started through the launcher that
+// Atualizador.ini names, in a versions folder whose path holds blanks.
+TEST_F(StructureFixture, AWindowsProgramFromAWindowsMadePackageRunsThroughItsLauncher) {
+  const QString versoes = versionsFolder() + "Versões da Loja 1/";
+  QDir().mkpath(versoes);
+  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versoes});
+  QTemporaryDir made;
+  writeFile(made.filePath("AtualizadorBD.exe"), kProgramaWindows, 0644);
+  writeFile(made.filePath("Scripts.sql"), "-- estrutura", 0644);
+  runRar(made.path(), {"a", sim.packagesDir() + "/AtualizadorBD.rar", "AtualizadorBD.exe", "Scripts.sql"});
+  sim.setScenario(QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl("AtualizadorBD.rar")}}}});
+
+  // No launcher (and no wine on this PATH): the stage fails saying so.
+  writeFile(ctx.besideExe("Atualizador.ini"), "[Atualizacao]\r\nExecutorWindows=\r\n");
+  EXPECT_FALSE(engine->FAtualizaBase(servicos));
+  EXPECT_TRUE(logLines().contains("AtualizadorBD.exe é um programa Windows e não há executor para ele: informe "
+                                  "ExecutorWindows na seção [Atualizacao] do Atualizador.ini ou instale o wine."))
+      << logLines().join("\n").toStdString();
+
+  const QString executor = launcher(ctx.exeDir);
+  writeFile(ctx.besideExe("Atualizador.ini"), toCp1252("[Atualizacao]\r\nExecutorWindows=" + executor + "\r\n"));
+  ASSERT_TRUE(engine->FAtualizaBase(servicos)) << logLines().join("\n").toStdString();
+  EXPECT_EQ(QString::fromUtf8(readFile(ctx.besideExe("argumentos.txt"))),
+            versoes + "AtualizadorBD.exe\nORVALTO\nexecutavel\n");
+  EXPECT_EQ(QDir(versoes).entryList(QDir::Files, QDir::Name), QStringList({"CAMINHO.DIR", "Scripts.sql"}));
+
+  // A launcher that cannot be started fails the stage with the system's reason.
+  writeFile(ctx.besideExe("Atualizador.ini"), "[Atualizacao]\r\nExecutorWindows=/nao/existe/wine\r\n");
+  EXPECT_FALSE(engine->FAtualizaBase(servicos));
+  EXPECT_TRUE(logLines().contains("FExecutaEEspera: \"/nao/existe/wine\": No such file or directory"));
+}
+
+// A package that does not extract leaves nothing in the versions folder and
+// is deleted, so the next run fetches it again.
+TEST_F(StructureFixture, ADamagedPackageIsDeletedAndLeavesNothingInTheVersionsFolder) {
+  QTemporaryDir made;
+  writeFile(made.filePath("AtualizadorBD.exe"), noise(60000, 4), 0755);
+  writeFile(made.filePath("Dados.bin"), noise(60000, 5));
+  const QString pacote = sim.packagesDir() + "/AtualizadorBD.rar";
+  runRar(made.path(), {"a", "-m0", pacote, "AtualizadorBD.exe", "Dados.bin"});
+  flipByte(pacote, QFileInfo(pacote).size() - 2000);
+  sim.setScenario(QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl("AtualizadorBD.rar")}}}});
+  writeFile(versionsFolder() + "Modulo.exe", "em uso");
+
+  for (int run = 1; run <= 2; ++run) {
+    EXPECT_FALSE(engine->FAtualizaBase(servicos));
+    EXPECT_EQ(QDir(versionsFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"Modulo.exe"}));
+    EXPECT_EQ(sim.requests("package").size(), run);
+  }
+  EXPECT_TRUE(logLines().contains("Pacote apagado para ser baixado novamente: " + versionsFolder() + "AtualizadorBD.rar"));
 }

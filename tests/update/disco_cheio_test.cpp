@@ -1,12 +1,16 @@
 #include "platform/copia_duravel.h"
 #include "support/engine_fixture.h"
+#include "support/rar_archives.h"
 #include "support/tmpfs_pequeno.h"
 #include "support/vendor_sim.h"
+#include "update/instalacao_executaveis.h"
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 using namespace orvalto;
 using namespace orvalto::test;
@@ -52,4 +56,18 @@ TEST(DiscoCheio, SmallFilesKeepTheirOldContentAndSayWhy) {
   ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
   EXPECT_EQ(kept.readAll(), "localhost:/antigo.fdb\r\n");
   EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files, QDir::Name), QStringList({"CAMINHO.DIR", "enche"}));
+}
+
+TEST(DiscoCheio, InstallingAnExecutableSaysWhyTheCopyFailed) {
+  TmpfsPequeno disk;
+  if (!disk.montado()) GTEST_SKIP() << "cannot mount a small tmpfs here";
+  QTemporaryDir tmp;
+  const QString origem = tmp.filePath("Grande.exe");
+  writeFile(origem, noise(1024 * 1024, 2));
+  InstalacaoExecutaveis instalacao(disk.path() + "/", QDate::currentDate());
+
+  EXPECT_FALSE(instalacao.instala(origem));
+  EXPECT_EQ(instalacao.erro(), "não foi possível copiar " + origem + " para " + disk.path() +
+                                   "/Grande.exe.instalando: No space left on device");
+  EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }

@@ -1,4 +1,5 @@
 #include "support/engine_fixture.h"
+#include "support/rar_archives.h"
 #include "support/vendor_sim.h"
 #include "update/percentual_download.h"
 #include "update/nome_pacote.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonObject>
 
 using namespace orvalto;
@@ -85,8 +87,9 @@ TEST_F(DownloadFixture, ThreeFailuresOutOfFiveAreReportedAndFetchedAgainNextTime
   EXPECT_EQ(console.baloes.size(), 7);
   EXPECT_TRUE(console.baloes.contains("Orvalto Atualizador|Realizando download do arquivo PDV.rar|1|10"));
   EXPECT_TRUE(console.baloes.contains("Orvalto Atualizador|Download do arquivo PDV.rar concluido.|1|10"));
-  // Only whole packages stay behind.
-  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"PDV.rar", "Retaguarda.rar"}));
+  // Only whole packages are under their names; the cut one waits beside to be continued.
+  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"Cortado.rar.baixando", "Cortado.rar.baixando.retomada", "PDV.rar",
+                                               "Retaguarda.rar"}));
   EXPECT_EQ(QFileInfo(tmpFolder() + "PDV.rar").size(), 300 * 1024);
   EXPECT_FALSE(console.estado.EmDownload);
 
@@ -95,6 +98,71 @@ TEST_F(DownloadFixture, ThreeFailuresOutOfFiveAreReportedAndFetchedAgainNextTime
   QStringList asked;
   for (const auto& r : sim.requests("package")) asked.append(r.toObject()["name"].toString());
   EXPECT_EQ(asked, QStringList({"Falha.rar", "Cortado.rar"}));
+}
+
+// A cut transfer continues from the bytes on disk, asking for the rest of
+// the same file; a server that ignores ranges, or whose file changed, sends
+// it whole and the file is written again from its start.
+TEST_F(DownloadFixture, ACutTransferContinuesWhereItStopped) {
+  const QString noServidor = sim.packagesDir() + "/Cortado.rar";
+  const QString baixado = tmpFolder() + "Cortado.rar";
+  writeFile(noServidor, noise(300 * 1024, 1));
+  queue(sim.packageUrl("Cortado.rar"), "COR");
+  const auto cutThenServe = [&](const QJsonObject& then) {
+    engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+    QFile::remove(baixado);
+    queue(sim.packageUrl("Cortado.rar"), "COR");
+    sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
+    EXPECT_FALSE(engine->FBaixaVersoes(false));
+    EXPECT_EQ(QFileInfo(baixado + ".baixando").size(), 100000);
+    sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", then}}}});
+    sim.reset();
+    EXPECT_TRUE(engine->FBaixaVersoes(false));
+    EXPECT_EQ(readFile(baixado), readFile(noServidor));
+    EXPECT_EQ(filesIn(tmpFolder()), QStringList({"Cortado.rar"}));
+    const QJsonArray pedidos = sim.requests("package");
+    EXPECT_EQ(pedidos.size(), 1);
+    return pedidos.isEmpty() ? QJsonObject() : pedidos[0].toObject();
+  };
+
+  QJsonObject pedido = cutThenServe({});
+  EXPECT_EQ(pedido["headers"].toObject()["Range"].toString(), "bytes=100000-");
+  EXPECT_EQ(pedido["status"].toInt(), 206);
+  EXPECT_FALSE(pedido["headers"].toObject()["If-Range"].toString().isEmpty());
+
+  pedido = cutThenServe({{"ignoreRanges", true}});
+  EXPECT_EQ(pedido["headers"].toObject()["Range"].toString(), "bytes=100000-");
+  EXPECT_EQ(pedido["status"].toInt(), 200);
+
+  // Changed on the server between the attempts.
+  QFile::remove(baixado);
+  engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+  queue(sim.packageUrl("Cortado.rar"), "COR");
+  sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  writeFile(noServidor, noise(300 * 1024 + 7, 2));
+  sim.setScenario({});
+  sim.reset();
+  EXPECT_TRUE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(readFile(baixado), readFile(noServidor));
+  EXPECT_EQ(sim.requests("package")[0].toObject()["status"].toInt(), 200);
+
+  // Every byte arrived but the program stopped before the rename: the server
+  // refuses a range past the end, and the transfer starts again whole.
+  QFile::remove(baixado);
+  engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+  queue(sim.packageUrl("Cortado.rar"), "COR");
+  sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  QFile::remove(baixado + ".baixando");
+  ASSERT_TRUE(QFile::copy(noServidor, baixado + ".baixando"));
+  sim.setScenario({});
+  sim.reset();
+  EXPECT_TRUE(engine->FBaixaVersoes(false));
+  EXPECT_EQ(readFile(baixado), readFile(noServidor));
+  QList<int> statuses;
+  for (const auto& r : sim.requests("package")) statuses << r.toObject()["status"].toInt();
+  EXPECT_EQ(statuses, QList<int>({416, 200}));
 }
 
 TEST_F(DownloadFixture, PresentPackagesAreNotFetchedAgainAndSameNamesOnce) {

@@ -14,6 +14,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <sys/stat.h>
+
 using namespace orvalto;
 using namespace orvalto::test;
 
@@ -29,6 +31,11 @@ QStringList filesUnder(const QString& folder) {
 }
 
 QString oldCopy(const QString& name) { return FNomeCopiaAntiga(name, QDate::currentDate()); }
+
+int modeOf(const QString& path) {
+  struct stat st {};
+  return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
 
 struct TrocaFixture : ::testing::Test, EngineFixture {
   VendorSim sim;
@@ -144,6 +151,23 @@ TEST_F(TrocaFixture, APackageThatCannotBeHadOrExtractedChangesNothing) {
   const QStringList lines = logLines();
   EXPECT_TRUE(lines.contains("Pacote apagado para ser baixado novamente: " + tmpFolder() + "DMG.rar"));
   EXPECT_TRUE(lines.contains("Erro ao atualizar executáveis: pacote FALTA.rar não encontrado; nada foi instalado."));
+}
+
+// A package made on Windows brings executables without execute bits, and an
+// archive may carry any mode: the installed file takes the mode of the one
+// it replaces, or rwxr-xr-x when new, never set-user or set-group ID.
+TEST_F(TrocaFixture, InstalledExecutablesTakeTheReplacedFilesModeNeverTheArchives) {
+  writeFile(versionsFolder() + "Modulo.exe", "modulo 1", 0750);
+  const QString made = staging.path() + "/modos";
+  writeFile(made + "/Modulo.exe", "modulo 2", 0644);
+  writeFile(made + "/Novo.exe", "novo 2", 06777);
+  runRar(made, {"a", sim.packagesDir() + "/PDV.rar", "Modulo.exe", "Novo.exe"});
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+
+  ASSERT_TRUE(engine->FTrocaVersoes(servicos)) << logLines().join("\n").toStdString();
+  EXPECT_EQ(readFile(versionsFolder() + "Modulo.exe"), "modulo 2");
+  EXPECT_EQ(modeOf(versionsFolder() + "Modulo.exe"), 0750);
+  EXPECT_EQ(modeOf(versionsFolder() + "Novo.exe"), 0755);
 }
 
 TEST_F(TrocaFixture, AnExecutableThatCannotBeInstalledPutsBackThoseBeforeIt) {

@@ -1,7 +1,9 @@
 // orvalto-bench-download URL FOLDER
 // Downloads one package with the update engine while a terminal on loopback
-// asks "[STATUS]" every 10 ms; prints the throughput, the status reply
-// latency during the transfer and the peak resident memory.
+// asks "[STATUS]" every 10 ms; prints the throughput, the bytes this process
+// read meanwhile (what crossed the connection: a resumed transfer moves
+// only the missing part), the status reply latency during the transfer and
+// the peak resident memory.
 #include "bench_support.h"
 
 #include <QCoreApplication>
@@ -22,6 +24,15 @@ long peakRssKb() {
   return -1;
 }
 
+// Bytes this process has read through read() and its kin, sockets included.
+long long bytesRead() {
+  QFile io("/proc/self/io");
+  if (!io.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : io.readAll().split('\n'))
+    if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -35,14 +46,20 @@ int main(int argc, char** argv) {
   // Only the answers that say a download is running count.
   StatusProbe terminal(bench.server.porta(), [](const std::string& reply) { return reply == "[STATUS]:2|"; });
   QElapsedTimer clock;
+  const long long readBefore = bytesRead();
   clock.start();
   const bool ok = bench.engine.FBaixaArquivo(argv[1], QString(argv[2]) + "/", false);
   const double seconds = double(clock.nsecsElapsed()) / 1e9;
+  const long long moved = bytesRead() - readBefore;
   terminal.stop();
 
   const QString file = QString(argv[2]) + "/" + QString(argv[1]).section('/', -1);
   const double mib = double(QFileInfo(file).size()) / (1024.0 * 1024.0);
   std::printf("download: %s, %.1f MiB in %.2f s = %.1f MiB/s\n", ok ? "ok" : "FAILED", mib, seconds, mib / seconds);
+  // A cut transfer keeps its bytes beside the package's name.
+  const qint64 whole = QFileInfo::exists(file) ? QFileInfo(file).size() : QFileInfo(file + ".baixando").size();
+  std::printf("bytes moved: %lld of %lld (%.1f %%)\n", moved, static_cast<long long>(whole),
+              whole > 0 ? 100.0 * double(moved) / double(whole) : 0.0);
   std::printf("[STATUS] during the transfer: %s\n", terminal.summary().toUtf8().constData());
   std::printf("peak resident memory: %ld KiB\n", peakRssKb());
   return ok ? 0 : 1;

@@ -140,7 +140,7 @@ void SimHttpServer::handle(const httplib::Request& request, httplib::Response& r
     // Recorded before the first byte goes out: the transfer itself may be
     // slow or cut.
     const PackageConfig config = scenario_.current().package(name);
-    entry.insert("status", servePackage(packagesDir_, name, config, response));
+    entry.insert("status", servePackage(packagesDir_, name, config, request, response));
     record_.append(entry);
     routed = true;
   } else if (!routed) {

@@ -2,12 +2,17 @@
 
 #include <httplib.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <thread>
 
 namespace vendorsim {
@@ -59,6 +64,49 @@ class PieceReader {
   PackageConfig config_;
 };
 
+// The validators of the file as it is now: the ETag changes with its size or
+// modification time, Last-Modified is that time (HTTP date).
+struct Validators {
+  std::string etag;
+  std::string lastModified;
+};
+
+Validators validatorsOf(const QFileInfo& info) {
+  const QDateTime modified = info.lastModified().toUTC();
+  const std::time_t seconds = modified.toSecsSinceEpoch();
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  // The names are HTTP's, whatever the locale.
+  static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  char date[64];
+  std::snprintf(date, sizeof date, "%s, %02d %s %04d %02d:%02d:%02d GMT", days[utc.tm_wday], utc.tm_mday,
+                months[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+  return {"\"" + std::to_string(info.size()) + "-" + std::to_string(modified.toMSecsSinceEpoch()) + "\"", date};
+}
+
+// The first and last byte of the one range asked for; nothing when no
+// range applies (none asked, several asked, or ignored).
+struct ByteRange {
+  size_t first = 0;
+  size_t last = 0;
+};
+
+std::optional<ByteRange> requestedRange(const httplib::Request& request, size_t size, bool* unsatisfiable) {
+  static const std::regex single(R"(bytes=(\d+)-(\d*))");
+  std::smatch match;
+  const std::string header = request.get_header_value("Range");
+  if (!std::regex_match(header, match, single)) return std::nullopt;
+  const size_t first = std::stoull(match[1].str());
+  size_t last = match[2].length() ? std::stoull(match[2].str()) : size - 1;
+  if (first >= size || last < first) {
+    *unsatisfiable = true;
+    return std::nullopt;
+  }
+  return ByteRange{first, std::min(last, size - 1)};
+}
+
 }  // namespace
 
 bool isPlainFileName(const QString& name) {
@@ -67,7 +115,9 @@ bool isPlainFileName(const QString& name) {
 }
 
 int servePackage(const QString& folder, const QString& name, const PackageConfig& config,
-                 httplib::Response& response) {
+                 const httplib::Request& request, httplib::Response& response) {
+  // The ranges are answered here; the library must not cut the answer again.
+  const_cast<httplib::Request&>(request).ranges.clear();
   sleepMs(config.delayMs);
   if (config.status != 0) return errorStatus(response, config.status);
   if (folder.isEmpty() || !isPlainFileName(name)) return errorStatus(response, 404);
@@ -77,6 +127,30 @@ int servePackage(const QString& folder, const QString& name, const PackageConfig
   const PieceReader reader(path, config);
   if (!reader.isOpen()) return errorStatus(response, 403);
 
+  const Validators validators = validatorsOf(info);
+  response.set_header("ETag", validators.etag);
+  response.set_header("Last-Modified", validators.lastModified);
+  const auto size = static_cast<size_t>(info.size());
+  const std::string ifRange = request.get_header_value("If-Range");
+  const bool sameFile = ifRange.empty() || ifRange == validators.etag || ifRange == validators.lastModified;
+  if (!config.ignoreRanges && !config.chunked && sameFile && request.has_header("Range")) {
+    bool unsatisfiable = false;
+    const std::optional<ByteRange> range = requestedRange(request, size, &unsatisfiable);
+    if (unsatisfiable) {
+      response.set_header("Content-Range", "bytes */" + std::to_string(size));
+      return errorStatus(response, 416);
+    }
+    if (range) {
+      response.status = 206;
+      response.set_header("Content-Range", "bytes " + std::to_string(range->first) + "-" + std::to_string(range->last) +
+                                               "/" + std::to_string(size));
+      response.set_content_provider(range->last - range->first + 1, "application/octet-stream",
+                                    [reader, first = range->first](size_t offset, size_t length, httplib::DataSink& sink) {
+                                      return reader.send(first + offset, length, sink);
+                                    });
+      return 206;
+    }
+  }
   response.status = 200;
   if (config.chunked) {
     response.set_chunked_content_provider(

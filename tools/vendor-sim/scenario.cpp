@@ -117,7 +117,7 @@ bool checkScenario(const QJsonObject& root, QString* error) {
   }
   const QJsonObject packages = root.value("packages").toObject();
   for (auto it = packages.begin(); it != packages.end(); ++it) {
-    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs"},
+    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges"},
                    "packages." + it.key(), error))
       return false;
   }
@@ -187,6 +187,7 @@ PackageConfig Scenario::package(const QString& name) const {
   config.bytesPerSecond = object.value("bytesPerSecond").toInteger(0);
   config.chunked = object.value("chunked").toBool();
   config.delayMs = object.value("delayMs").toInt();
+  config.ignoreRanges = object.value("ignoreRanges").toBool();
   return config;
 }
 

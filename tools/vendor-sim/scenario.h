@@ -39,6 +39,7 @@ struct PackageConfig {
   qint64 bytesPerSecond = 0;
   bool chunked = false;
   int delayMs = 0;
+  bool ignoreRanges = false;  // answer a range request with the whole file (200)
 };
 
 struct SmtpConfig {
