@@ -5,6 +5,7 @@
 #include "base/run_state.h"
 #include "update/atualizador.h"
 #include "update/configura_servicos.h"
+#include "update/registro_estado.h"
 
 #include <QTimer>
 
@@ -22,7 +23,10 @@ void BuscaNovasVersoes::FBuscaNovasVersoes() {
     return;
   }
   emAndamento_ = true;
+  RegistroEstado registro(ctx_);
+  registro.inicioBusca();
   executa();
+  registro.fimBusca();
   emAndamento_ = false;
   agendaPendente();
 }

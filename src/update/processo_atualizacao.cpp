@@ -41,6 +41,7 @@ void ProcessoAtualizacao::FAtualizacao() {
   if (ligacoes_.agendamento) ligacoes_.agendamento(false);
   console_.estadoTerminais().EmAtualizacao = true;
   TfrmAtualizador& motor = motor_();
+  registro_.inicioAtualizacao();
   try {
     log(QString(kPrefixo) + "Iniciando Processo de Atualização.");
     pumpEvents();
@@ -149,6 +150,7 @@ void ProcessoAtualizacao::termina(TfrmAtualizador& motor) {
   balao("Processo de atualização finalizado.");
   if (ligacoes_.agendamento) ligacoes_.agendamento(true);
   log(QString(kPrefixo) + "PROCESSO FINALIZADO.");
+  registro_.fimAtualizacao();
   if (ligacoes_.aoTerminar) ligacoes_.aoTerminar();
 }
 
@@ -156,6 +158,9 @@ void ProcessoAtualizacao::log(const QString& mensagem) const { gravaLog(ctx_, me
 
 void ProcessoAtualizacao::balao(const QString& texto) const { console_.PMostraBalao(kTitulo, texto, 1, 10); }
 
-void ProcessoAtualizacao::envia(const QString& mensagem) const { console_.SendMessage(mensagem); }
+void ProcessoAtualizacao::envia(const QString& mensagem) {
+  registro_.observaMensagem(mensagem);
+  console_.SendMessage(mensagem);
+}
 
 }  // namespace orvalto

@@ -5,6 +5,7 @@
 // terminal how far it has come, restores the backup when the executables
 // could not be replaced, and mails the maker when a stage fails.
 #include "base/app_context.h"
+#include "update/registro_estado.h"
 
 #include <QString>
 
@@ -49,13 +50,14 @@ class ProcessoAtualizacao {
 
   void log(const QString& mensagem) const;
   void balao(const QString& texto) const;
-  void envia(const QString& mensagem) const;
+  void envia(const QString& mensagem);
 
   AppContext ctx_;
   ConsoleLink& console_;
   std::function<TfrmAtualizador&()> motor_;
   SharedWebService& servicos_;
   Ligacoes ligacoes_;
+  RegistroEstado registro_{ctx_};
 };
 
 // Clears the refusal marks of VERSOESCAB; errors are ignored (older product
