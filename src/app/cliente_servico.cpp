@@ -7,6 +7,8 @@
 #include <QHostAddress>
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace orvalto {
 namespace {
 
@@ -72,18 +74,19 @@ void ClienteServico::envia(const QString& requisicao) {
 }
 
 std::optional<QString> ClienteServico::perguntaStatus(int ms) {
-  static const QRegularExpression status("\\[STATUS\\]:\\d\\|");
+  // The reads come through le() (waiting emits readyRead): the reply is
+  // picked from the messages it gives.
+  std::optional<QString> resposta;
+  const auto anterior = std::exchange(aoReceber, [&](const QString& m) {
+    if (m.startsWith("[STATUS]:")) resposta = m;
+  });
   envia("[STATUS]");
   QElapsedTimer relogio;
   relogio.start();
-  QString recebido;
-  while (relogio.elapsed() < ms) {
-    if (socket_.bytesAvailable() == 0 && !socket_.waitForReadyRead(static_cast<int>(ms - relogio.elapsed()))) break;
-    recebido += fromCp1252(socket_.readAll());
-    const QRegularExpressionMatch m = status.match(recebido);
-    if (m.hasMatch()) return m.captured();
+  while (!resposta && relogio.elapsed() < ms && socket_.waitForReadyRead(static_cast<int>(ms - relogio.elapsed()))) {
   }
-  return std::nullopt;
+  aoReceber = anterior;
+  return resposta;
 }
 
 void ClienteServico::recolhe() {

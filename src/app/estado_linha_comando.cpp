@@ -24,7 +24,7 @@ constexpr int kRespostaMs = 3000;
 
 const QJsonValue kNulo(QJsonValue::Null);
 
-QJsonValue data(const QDateTime& quando) { return quando.isValid() ? QJsonValue(textoIso(quando)) : kNulo; }
+QJsonValue dataJson(const QDateTime& quando) { return quando.isValid() ? QJsonValue(textoIso(quando)) : kNulo; }
 QJsonValue texto(const QString& valor) { return valor.isEmpty() ? kNulo : QJsonValue(valor); }
 
 QJsonObject servico(quint16 porta, QString* situacao) {
@@ -67,7 +67,7 @@ QJsonObject pasta(const QString& caminho) {
 }
 
 QJsonObject ultimaAtualizacao(const EstadoGravado& e) {
-  return {{"inicio", data(e.atualizacaoInicio)}, {"fim", data(e.atualizacaoFim)}, {"resultado", texto(e.resultado)}};
+  return {{"inicio", dataJson(e.atualizacaoInicio)}, {"fim", dataJson(e.atualizacaoFim)}, {"resultado", texto(e.resultado)}};
 }
 
 // The worst finding decides: a service or database out of reach, then a
@@ -91,22 +91,30 @@ EstadoColetado coletaEstado(const AppContext& ctx, quint16 porta) {
   EstadoColetado coletado;
   QString erroBanco;
   const QJsonObject doServico = servico(porta, &coletado.situacao);
-  const std::optional<DadosInstalacao> dados = leInstalacao(ctx, &erroBanco);
+  // A run refuses to go on while another user is attached: during one the
+  // database is left alone.
+  const bool emAtualizacao = coletado.situacao == QLatin1String("[STATUS]:1|");
+  std::optional<DadosInstalacao> dados;
+  if (!emAtualizacao) dados = leInstalacao(ctx, &erroBanco);
   const EstadoGravado gravado = leEstado(ctx.exeDir);
   const QJsonObject pastas{{"versoes", pasta(dados ? dados->pastaVersoes : QString())},
                            {"backup", pasta(dados ? dados->pastaBackup : QString())}};
-  coletado.codigo = codigoDe(doServico["respondendo"].toBool(), dados, gravado, pastas);
+  coletado.codigo = emAtualizacao ? kEstadoOk : codigoDe(doServico["respondendo"].toBool(), dados, gravado, pastas);
   coletado.json = QJsonObject{{"servico", doServico},
                      {"versao", QString::fromLatin1(VersaoAtualizador)},
                      {"servidorDesignado", dados ? texto(dados->servidorDesignado) : kNulo},
                      {"banco", texto(dados ? dados->banco : localBanco(ctx.exeDir))},
                      {"fila", fila(dados)},
-                     {"ultimaBusca", data(gravado.buscaFim)},
-                     {"agendamento", dados ? data(dados->agendamento) : kNulo},
+                     {"ultimaBusca", dataJson(gravado.buscaFim)},
+                     {"agendamento", dados ? dataJson(dados->agendamento) : kNulo},
                      {"ultimaAtualizacao", ultimaAtualizacao(gravado)},
                      {"backups", backups(dados)},
                      {"pastas", pastas}};
-  if (!dados) escreveLinha(stderr, QString::fromUtf8("O banco de dados não pôde ser lido: ") + erroBanco);
+  if (emAtualizacao)
+    escreveLinha(stderr, QString::fromUtf8("Atualização em andamento: o banco não é lido (contaria como outro usuário "
+                                           "conectado e faria a atualização parar)."));
+  else if (!dados)
+    escreveLinha(stderr, QString::fromUtf8("O banco de dados não pôde ser lido: ") + erroBanco);
   if (!gravado.legivel)
     escreveLinha(stderr, QString::fromUtf8("O arquivo de estado não pôde ser lido: ") + ctx.besideExe(kArquivoEstado));
   return coletado;

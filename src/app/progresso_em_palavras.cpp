@@ -20,8 +20,10 @@ int numeroDaTag(const QString& mensagem, const QString& tag) {
 // The text an error carries after its tag ("[ERRO]:9|Existem ...").
 QString detalhe(const QString& mensagem) { return mensagem.section('|', 1).trimmed(); }
 
+// `etapa` 0: the folder check between the first download and the second.
 QString falhaNaEtapa(int etapa, const QString& explicacao, const QString& tag) {
-  QString linha = QString::fromUtf8("Falha em %1").arg(textoEtapa(etapa));
+  QString linha = etapa == 0 ? QString::fromUtf8("Falha na verificação das pastas")
+                             : QString::fromUtf8("Falha em %1").arg(textoEtapa(etapa));
   if (!explicacao.isEmpty()) linha += " — " + explicacao;
   return linha + " " + tag;
 }
@@ -39,7 +41,7 @@ QString textoFalha(const QString& mensagem) {
   switch (n) {
     case 0: return QString::fromUtf8("O serviço já está atualizando: o pedido foi recusado. [ERRO]:0");
     case 1:
-      return falhaNaEtapa(1, QString::fromUtf8("a pasta de backup ou a de versões não foi informada ou não existe."), tag);
+      return falhaNaEtapa(0, QString::fromUtf8("a pasta de backup ou a de versões não foi informada ou não existe."), tag);
     case 2: return falhaNaEtapa(2, QString::fromUtf8("houve um erro ao fazer o download de versões."), tag);
     case 3: return falhaNaEtapa(3, detalhe(mensagem), tag);
     case 4: return falhaNaEtapa(4, QString::fromUtf8("houve um erro ao atualizar a base de dados."), tag);
@@ -63,7 +65,11 @@ QString NarradorProgresso::narra(const QString& mensagem) {
   if (mensagem.contains("[ERRO]")) return textoFalha(mensagem);
   const int atualizando = numeroDaTag(mensagem, "ATUALIZANDO");
   if (atualizando == kEtapasAtualizacao) return QString::fromUtf8("Atualização concluída com sucesso.");
-  if (atualizando >= 1 && atualizando < kEtapasAtualizacao) return entraNaEtapa(atualizando + 1);
+  if (atualizando >= 1 && atualizando < kEtapasAtualizacao) {
+    const QString primeira = inicio();  // the first download said nothing
+    const QString etapa = entraNaEtapa(atualizando + 1);
+    return primeira.isEmpty() ? etapa : primeira + "\n" + etapa;
+  }
   const int percentual = numeroDaTag(mensagem, "PROGRESSO");
   if (percentual >= 0) {
     const QString etapa = atualizacao_ ? inicio() : QString();  // a download seen before the start was
