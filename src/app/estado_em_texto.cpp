@@ -44,6 +44,9 @@ QStringList fila(const QJsonValue& v) {
 
 QString ultimaAtualizacao(const QJsonObject& u) {
   if (u["inicio"].isNull()) return QString::fromUtf8("Última atualização: nunca");
+  if (u["fim"].isNull() && !u["resultado"].isNull())
+    return QString::fromUtf8("Última atualização: começou em %1 e não terminou (o serviço parou durante ela)")
+        .arg(quando(u["inicio"]));
   if (u["fim"].isNull()) return QString::fromUtf8("Última atualização: em andamento desde ") + quando(u["inicio"]);
   return QString::fromUtf8("Última atualização: de %1 a %2, resultado: %3")
       .arg(quando(u["inicio"]), quando(u["fim"]), u["resultado"].toString());

@@ -90,13 +90,19 @@ int codigoDe(bool respondendo, const std::optional<DadosInstalacao>& dados, cons
 EstadoColetado coletaEstado(const AppContext& ctx, quint16 porta) {
   EstadoColetado coletado;
   QString erroBanco;
+  const QDateTime perguntadoEm = QDateTime::currentDateTime();
   const QJsonObject doServico = servico(porta, &coletado.situacao);
   // A run refuses to go on while another user is attached: during one the
   // database is left alone.
   const bool emAtualizacao = coletado.situacao == QLatin1String("[STATUS]:1|");
   std::optional<DadosInstalacao> dados;
   if (!emAtualizacao) dados = leInstalacao(ctx, &erroBanco);
-  const EstadoGravado gravado = leEstado(ctx.exeDir);
+  EstadoGravado gravado = leEstado(ctx.exeDir);
+  // A run begun before the question that the service no longer reports
+  // never reached its end: the service stopped in the middle of it.
+  if (!emAtualizacao && doServico["respondendo"].toBool() && gravado.atualizacaoInicio.isValid() &&
+      !gravado.atualizacaoFim.isValid() && gravado.atualizacaoInicio < perguntadoEm)
+    gravado.resultado = kResultadoInterrompida;
   const QJsonObject pastas{{"versoes", pasta(dados ? dados->pastaVersoes : QString())},
                            {"backup", pasta(dados ? dados->pastaBackup : QString())}};
   coletado.codigo = emAtualizacao ? kEstadoOk : codigoDe(doServico["respondendo"].toBool(), dados, gravado, pastas);

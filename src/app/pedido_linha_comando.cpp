@@ -21,6 +21,10 @@ constexpr int kVerificacaoMs = 250;  // how often the kept state is read
 // for a long time inside one (a large backup), but never deaf this long.
 constexpr int kSondaMs = 5000;
 constexpr qint64 kSilencioMaximoMs = 5 * 60 * 1000;
+// A request is started at once, or held while a run goes on; an idle
+// service that has not begun it by then is not this installation's (its
+// state is kept elsewhere).
+constexpr qint64 kInicioMaximoMs = 30 * 1000;
 
 constexpr int kSucesso = 0;
 constexpr int kFalhou = 1;
@@ -54,7 +58,8 @@ class Acompanhamento {
   QEventLoop laco_;
   QTimer verificacao_, sonda_;
   bool falhaDita_ = false, sucessoDito_ = false, esperaDita_ = false;
-  bool concluindo_ = false, fim_ = false;
+  bool iniciado_ = false, concluindo_ = false, fim_ = false;
+  QString ultimoStatus_;  // the last reply to the probes
   int codigo_ = kSemServico;
 };
 
@@ -87,6 +92,7 @@ int Acompanhamento::executa() {
 
 void Acompanhamento::recebe(const QString& mensagem) {
   if (fim_) return;
+  if (mensagem.startsWith("[STATUS]:")) ultimoStatus_ = mensagem;
   if (mensagem == QLatin1String(kMensagemEmAtualizacao)) {
     if (atualizacao()) {
       diz(textoFalha(mensagem));
@@ -114,8 +120,20 @@ bool Acompanhamento::terminou(const EstadoGravado& e) const {
 void Acompanhamento::verifica() {
   if (fim_ || concluindo_) return;
   const EstadoGravado e = leEstado(ctx_.exeDir);
-  if (atualizacao() && e.atualizacaoInicio >= pedidoEm_) diz(narrador_.inicio());
+  const QDateTime inicio = atualizacao() ? e.atualizacaoInicio : e.buscaInicio;
+  if (inicio >= pedidoEm_) {
+    iniciado_ = true;
+    if (atualizacao()) diz(narrador_.inicio());
+  }
   if (terminou(e)) return termina(conclui(e));
+  if (!iniciado_ && ultimoStatus_ == QLatin1String("[STATUS]:0|") &&
+      pedidoEm_.msecsTo(QDateTime::currentDateTime()) > kInicioMaximoMs) {
+    escreveLinha(stderr, QString::fromUtf8("O serviço na porta %1 está ocioso e não registrou o pedido em %2: não é o "
+                                           "serviço desta instalação?")
+                             .arg(cliente_.porta())
+                             .arg(ctx_.besideExe(kArquivoEstado)));
+    return termina(kSemServico);
+  }
   if (cliente_.silencioMs() > kSilencioMaximoMs) {
     escreveLinha(stderr, QString::fromUtf8("O serviço deixou de responder na porta %1.").arg(cliente_.porta()));
     termina(kSemServico);

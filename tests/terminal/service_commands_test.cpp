@@ -24,12 +24,9 @@ using namespace orvalto::test;
 
 namespace {
 
-struct Saida {
-  int codigo = -1;
-  QString texto;  // standard output
-  QString erros;
-  std::string tudo() const { return QString("exit %1\n%2\n%3").arg(codigo).arg(texto, erros).toStdString(); }
-};
+std::string tudo(const CommandResult& r) {
+  return QString("exit %1\n%2\n%3").arg(r.exitCode).arg(r.out, r.err).toStdString();
+}
 
 class ComandosDoServico : public ::testing::Test {
  protected:
@@ -68,25 +65,17 @@ class ComandosDoServico : public ::testing::Test {
                                  {sim->packageUrl("Modulos.rar")});
   }
 
-  Saida roda(QStringList args) {
+  CommandResult roda(QStringList args) {
     if (args.first() != "--testar-conexao") args << "--port" << QString::number(inst.port());
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(inst.exePath(), args);
-    EXPECT_TRUE(p.waitForStarted(10000));
-    EXPECT_TRUE(p.waitForFinished(240000)) << args.join(' ').toStdString();
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return inst.runCommand(args);
   }
 
   QJsonObject estado(int codigoEsperado) {
-    const Saida s = roda({"--estado", "--json"});
-    EXPECT_EQ(s.codigo, codigoEsperado) << s.tudo();
+    const CommandResult s = roda({"--estado", "--json"});
+    EXPECT_EQ(s.exitCode, codigoEsperado) << tudo(s);
     QJsonParseError erro;
-    const QJsonDocument doc = QJsonDocument::fromJson(s.texto.toUtf8(), &erro);
-    EXPECT_TRUE(doc.isObject()) << s.tudo();
+    const QJsonDocument doc = QJsonDocument::fromJson(s.out.toUtf8(), &erro);
+    EXPECT_TRUE(doc.isObject()) << tudo(s);
     return doc.object();
   }
 
@@ -118,11 +107,11 @@ TEST_F(ComandosDoServico, EstadoFollowsTheRunsThatAtualizarAsksTheServiceFor) {
   EXPECT_GT(pastas["versoes"]["livreBytes"].toDouble(), 0);
 
   // A run asked for from the shell, told in words, and what it leaves.
-  Saida s = roda({"--atualizar"});
-  EXPECT_EQ(s.codigo, 0) << s.tudo();
-  EXPECT_TRUE(s.texto.contains("1/5: download das versões\n")) << s.tudo();
-  EXPECT_TRUE(s.texto.contains("3/5: cópia de segurança do banco\n")) << s.tudo();
-  EXPECT_TRUE(s.texto.endsWith("Atualização concluída com sucesso.\n")) << s.tudo();
+  CommandResult s = roda({"--atualizar"});
+  EXPECT_EQ(s.exitCode, 0) << tudo(s);
+  EXPECT_TRUE(s.out.contains("1/5: download das versões\n")) << tudo(s);
+  EXPECT_TRUE(s.out.contains("3/5: cópia de segurança do banco\n")) << tudo(s);
+  EXPECT_TRUE(s.out.endsWith("Atualização concluída com sucesso.\n")) << tudo(s);
   e = estado(0);
   const QJsonObject ok = e["ultimaAtualizacao"].toObject();
   EXPECT_EQ(ok["resultado"].toString(), "ok");
@@ -138,41 +127,41 @@ TEST_F(ComandosDoServico, EstadoFollowsTheRunsThatAtualizarAsksTheServiceFor) {
   connectTo(location)->execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = '/nao/existe/'");
   enfileira();
   s = roda({"--atualizar"});
-  EXPECT_EQ(s.codigo, 1) << s.tudo();
-  EXPECT_TRUE(s.texto.contains("Falha na verificação das pastas — a pasta de backup ou a de versões não foi "
-                               "informada ou não existe. [ERRO]:1|")) << s.tudo();
+  EXPECT_EQ(s.exitCode, 1) << tudo(s);
+  EXPECT_TRUE(s.out.contains("Falha na verificação das pastas — a pasta de backup ou a de versões não foi "
+                               "informada ou não existe. [ERRO]:1|")) << tudo(s);
   const QJsonObject falhou = estado(1)["ultimaAtualizacao"].toObject();
   EXPECT_EQ(falhou["resultado"].toString(), "[ERRO]:1|");
   EXPECT_LE(falhou["inicio"].toString(), falhou["fim"].toString());
 
   // A search through the port; its end is kept too.
   s = roda({"--buscar"});
-  EXPECT_EQ(s.codigo, 0) << s.tudo();
-  EXPECT_TRUE(s.texto.contains("Busca de novas versões concluída.\nFila: 1 versão(ões) a atualizar:\n    PDV ")) << s.tudo();
+  EXPECT_EQ(s.exitCode, 0) << tudo(s);
+  EXPECT_TRUE(s.out.contains("Busca de novas versões concluída.\nFila: 1 versão(ões) a atualizar:\n    PDV ")) << tudo(s);
   EXPECT_TRUE(ehData(estado(1)["ultimaBusca"]));
 
   // The service gone: critical, in words too.
   inst.stop();
   s = roda({"--estado"});
-  EXPECT_EQ(s.codigo, 2) << s.tudo();
-  EXPECT_TRUE(s.texto.startsWith(QString("Serviço: NÃO responde na porta %1\n").arg(inst.port()))) << s.tudo();
-  EXPECT_TRUE(s.texto.contains("Última atualização: de ")) << s.tudo();
+  EXPECT_EQ(s.exitCode, 2) << tudo(s);
+  EXPECT_TRUE(s.out.startsWith(QString("Serviço: NÃO responde na porta %1\n").arg(inst.port()))) << tudo(s);
+  EXPECT_TRUE(s.out.contains("Última atualização: de ")) << tudo(s);
 }
 
 TEST_F(ComandosDoServico, TestarConexaoAsksTheRegistrationServiceWithTheStoredSettings) {
   auto db = connectTo(location);
   db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim->olderBase(), sim->newerBase()});
-  Saida s = roda({"--testar-conexao"});
-  EXPECT_EQ(s.codigo, 0) << s.tudo();
-  EXPECT_EQ(s.texto, "Conectado com sucesso ao WebService.\n");
+  CommandResult s = roda({"--testar-conexao"});
+  EXPECT_EQ(s.exitCode, 0) << tudo(s);
+  EXPECT_EQ(s.out, "Conectado com sucesso ao WebService.\n");
   EXPECT_EQ(sim->soapCalls("newer", "FComunica").size(), 1);
   EXPECT_TRUE(sim->soapCalls("newer", "FNovasAtualizacoes").isEmpty());  // the service searches, not this
 
   const QString morto = QString("http://127.0.0.1:%1").arg(freePort());
   db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {morto, morto});
   s = roda({"--testar-conexao"});
-  EXPECT_EQ(s.codigo, 1) << s.tudo();
-  EXPECT_TRUE(s.erros.startsWith("Não houve comunicação com o WebService da WZQ. Motivo: ")) << s.tudo();
+  EXPECT_EQ(s.exitCode, 1) << tudo(s);
+  EXPECT_TRUE(s.err.startsWith("Não houve comunicação com o WebService da WZQ. Motivo: ")) << tudo(s);
 }
 
 }  // namespace
