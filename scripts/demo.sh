@@ -7,9 +7,10 @@
 # company and asks for a search, the updater asks the registration service,
 # queues the packages and downloads them. Then the workstation asks for the
 # update: backup, the structure updater (a Windows program, started through
-# its launcher), new executables, confirmation. A second
-# update, whose package is damaged, fails: restore and a mail to the maker.
-# Then it stops everything.
+# its launcher), new executables, confirmation. A second update, asked for
+# from the shell (--atualizar), whose package is damaged, fails: restore and
+# a mail to the maker. It ends with the updater's own account of its state
+# (--estado) and stops everything.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -143,8 +144,10 @@ printf '\377' | dd of="$DEMO/pacotes/PDV.rar" bs=1 seek=$(( $(stat -c %s "$DEMO/
 # The structure is already up to date: this time only the executables change.
 echo "insert into VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) values ('PDV', '000123', '$H/pacotes/PDV.rar');
       update VERSOESCAB set ATUALIZARBASE = 'N'; commit;" | isql
-"$BIN/orvalto-terminal" --port 5555 --idle-ms 8000 --pause-ms 300 \
-  "[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|" "[ATUALIZAR]"
+# This time from the shell, as a technician would ask: the progress in
+# words, exit status 1 for the failed stage.
+"$DEMO/orvalto-atualizador" --atualizar && st=0 || st=$?
+echo "exit status $st"
 echo "== the database was restored from the backup (the file it replaced is kept)"
 ls -l "$(dirname "${DB#*:}")" | grep demo.fdb
 echo "== the mail the maker received"
@@ -163,8 +166,11 @@ if kill -0 $PID 2>/dev/null; then
 else
   echo "!! the updater is not running"; cat "$DEMO/stderr.txt"; exit 1
 fi
-kill $PID $SIM; wait $PID 2>/dev/null || true
-trap - EXIT
-echo "== stopped; messages it printed:"
+echo "== messages it printed so far:"
 cat "$DEMO/stderr.txt"
 ls -l "$DEMO"
+echo "== its state, as a technician or a monitoring check asks for it"
+"$DEMO/orvalto-atualizador" --estado && st=0 || st=$?
+echo "exit status $st (0 all well, 1 the last run failed, 2 not answering, 3 unknown)"
+kill $PID $SIM; wait $PID 2>/dev/null || true
+trap - EXIT

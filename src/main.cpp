@@ -1,5 +1,6 @@
 // orvalto-atualizador: the server-side updater of Orvalto.
 #include "base/app_context.h"
+#include "app/comando_servico.h"
 #include "app/configura_locais.h"
 #include "app/configuracao_linha_comando.h"
 #include "base/headless_interaction.h"
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
   if (options.mostraConfiguracao || options.alteraConfiguracao) {
     QCoreApplication app(argc, argv);
     return executaConfiguracao(options);
+  }
+  if (options.comando != ComandoServico::Nenhum) {
+    QCoreApplication app(argc, argv);
+    return executaComandoServico(options);
   }
 
   installTerminationHandler();

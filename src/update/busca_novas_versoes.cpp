@@ -4,6 +4,7 @@
 #include "services/dm_web_service.h"
 #include "base/estado_terminais.h"
 #include "update/atualizador.h"
+#include "update/registro_estado.h"
 
 #include <QTimer>
 
@@ -21,7 +22,10 @@ void BuscaNovasVersoes::FBuscaNovasVersoes() {
     return;
   }
   emAndamento_ = true;
+  RegistroEstado registro(ctx_);
+  registro.inicioBusca();
   executa();
+  registro.fimBusca();
   emAndamento_ = false;
   agendaPendente();
 }

@@ -41,6 +41,7 @@ void ProcessoAtualizacao::FAtualizacao() {
   emit agendamentoLigado(false);
   console_.estadoTerminais().EmAtualizacao = true;
   TfrmAtualizador& motor = motor_();
+  registro_.inicioAtualizacao();
   try {
     inicia(motor);
     etapas(motor);
@@ -129,6 +130,7 @@ void ProcessoAtualizacao::termina(TfrmAtualizador& motor) {
   balao("Processo de atualização finalizado.");
   emit agendamentoLigado(true);
   log("PROCESSO FINALIZADO.");
+  registro_.fimAtualizacao();
   emit terminou();
 }
 
@@ -136,6 +138,9 @@ void ProcessoAtualizacao::log(const QString& linha) const { gravaLog(ctx_, kPref
 
 void ProcessoAtualizacao::balao(const QString& texto) const { console_.PMostraBalao(kTitulo, texto, 1, 10); }
 
-void ProcessoAtualizacao::envia(const QString& mensagem) const { console_.SendMessage(mensagem); }
+void ProcessoAtualizacao::envia(const QString& mensagem) {
+  registro_.observaMensagem(mensagem);
+  console_.SendMessage(mensagem);
+}
 
 }  // namespace orvalto

@@ -5,6 +5,7 @@
 // terminal how far it has come, restores the backup when the executables
 // could not be replaced, and has the maker mailed when a step fails.
 #include "base/app_context.h"
+#include "update/registro_estado.h"
 
 #include <QObject>
 #include <QString>
@@ -59,12 +60,13 @@ class ProcessoAtualizacao : public QObject {
   // A line of the log after "FAtualizacao: ".
   void log(const QString& linha) const;
   void balao(const QString& texto) const;
-  void envia(const QString& mensagem) const;
+  void envia(const QString& mensagem);
 
   AppContext ctx_;
   ConsoleLink& console_;
   std::function<TfrmAtualizador&()> motor_;
   SharedWebService& servicos_;
+  RegistroEstado registro_{ctx_};
 };
 
 // Clears the refusal marks of VERSOESCAB; errors are ignored (older product

@@ -81,6 +81,22 @@ QProcess& Installation::start(const QStringList& args, const QProcessEnvironment
   return process_;
 }
 
+CommandResult Installation::runCommand(const QStringList& args, int timeoutMs) const {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("DISPLAY");
+  env.remove("QT_QPA_PLATFORM");
+  p.setProcessEnvironment(env);
+  p.start(exePath(), args);
+  if (!p.waitForStarted(10000)) throw std::runtime_error("the command did not start");
+  if (!p.waitForFinished(timeoutMs)) {
+    p.kill();
+    p.waitForFinished(5000);
+  }
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
 QString Installation::stop() {
   if (process_.state() != QProcess::NotRunning) {
     process_.terminate();

@@ -12,6 +12,12 @@
 
 namespace orvalto::test {
 
+// What a one-off run of the program printed and how it ended.
+struct CommandResult {
+  int exitCode = -1;
+  QString out, err;
+};
+
 class Installation {
  public:
   explicit Installation(const QString& exeName);
@@ -33,6 +39,9 @@ class Installation {
   // started: a wait that polls, and prints nothing, shows this way. The
   // program runs with the sleep probe (tools/sleep-probe) preloaded.
   int sleepsBegun(int ms) const;
+  // Runs the installation's program once more, without a display, beside
+  // the started one (a shell command such as --estado), and waits for it.
+  CommandResult runCommand(const QStringList& args, int timeoutMs = 240000) const;
   // Ends the program (SIGTERM, then SIGKILL) and returns its standard error.
   QString stop();
 

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QThread>
@@ -202,6 +203,12 @@ TEST(KilledRun, RestartingLeavesNoHalfWrittenFileAndTheNextRunCompletes) {
     ASSERT_TRUE(c.semConexoes());
 
     ASSERT_NO_FATAL_FAILURE(c.inicia());
+    // The killed run began and never ended: a failure for a monitor.
+    const CommandResult estado =
+        c.instalacao().runCommand({"--estado", "--json", "--port", QString::number(c.instalacao().port())});
+    EXPECT_EQ(QJsonDocument::fromJson(estado.out.toUtf8())["ultimaAtualizacao"]["resultado"].toString(), "interrompida")
+        << estado.out.toStdString() << estado.err.toStdString();
+    EXPECT_EQ(estado.exitCode, 1);
     const QString recebido = c.atualiza();
     EXPECT_TRUE(recebido.contains("[ATUALIZANDO]:5|")) << recebido.toStdString();
     EXPECT_FALSE(recebido.contains("[ERRO]")) << recebido.toStdString();

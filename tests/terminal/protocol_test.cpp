@@ -1,4 +1,5 @@
 #include "terminal/terminal_protocol.h"
+#include "app/cliente_servico.h"
 
 #include <gtest/gtest.h>
 
@@ -60,4 +61,21 @@ TEST(EnderecoTerminal, IsDottedIPv4EvenWhenTheSocketReportsAMappedAddress) {
   EXPECT_EQ(enderecoTerminal(QHostAddress("::ffff:192.168.10.21")), "192.168.10.21");
   EXPECT_EQ(enderecoTerminal(QHostAddress("127.0.0.1")), "127.0.0.1");
   EXPECT_EQ(enderecoTerminal(QHostAddress("::1")), "::1");
+}
+
+// The shell commands read the messages back from an unframed stream: a
+// read may hold several, or stop inside an error text.
+TEST(MensagensDoServico, AreCutApartAndAnUnfinishedTailWaits) {
+  QString lido = QString::fromUtf8("[ATUALIZANDO]:4|[ERRO]:5|[ERRO]:9|Existem con");
+  EXPECT_EQ(separaMensagens(lido), QStringList({"[ATUALIZANDO]:4|", "[ERRO]:5|"}));
+  EXPECT_EQ(lido, "[ERRO]:9|Existem con");
+  lido += QString::fromUtf8("exões ativas no banco de dados.[STATUS]:0|[PROGRE");
+  // A tag cut in two holds back the message before it until it is whole.
+  EXPECT_EQ(separaMensagens(lido), QStringList({QString::fromUtf8("[ERRO]:9|Existem conexões ativas no banco de dados.")}));
+  lido += "SSO]:40|[ERRO]:0";
+  EXPECT_EQ(separaMensagens(lido), QStringList({"[STATUS]:0|", "[PROGRESSO]:40|", "[ERRO]:0"}));
+  EXPECT_TRUE(lido.isEmpty());
+  lido = "[ERRO]:3| Erro ao realizar backup; disco cheio";
+  EXPECT_TRUE(separaMensagens(lido).isEmpty());
+  EXPECT_EQ(separaMensagens(lido, true), QStringList({"[ERRO]:3| Erro ao realizar backup; disco cheio"}));
 }
