@@ -60,9 +60,11 @@ QString usageText() {
          "  --configuracao  print the settings, one NOME=valor line each, and end\n"
          "  --configura     change the named settings (CAMINHOLOCALBACKUP, CAMINHOVERSOES,\n"
          "                  USAPROXY, PROXY, PORTAPROXY, AUTENTICACAOPROXY, USUARIOPROXY,\n"
-         "                  SENHAPROXY, USUARIOSATUALIZAVERSAO) after the ADMIN user's\n"
-         "                  password, read from the terminal or one line of standard input\n"
-         "  --sim           with --configura: save a versions folder that is not a network path\n"
+         "                  SENHAPROXY, USUARIOSATUALIZAVERSAO; NOMESERVIDOR=<this computer>\n"
+         "                  designates it) after the ADMIN user's password, read from the\n"
+         "                  terminal or one line of standard input\n"
+         "  --sim           with --configura: save a versions folder that is not a network path,\n"
+         "                  take the designation over from another computer\n"
          "Both settings commands work beside a running updater.\n";
 }
 
