@@ -2,7 +2,7 @@
 # Builds the Debian package orvalto-atualizador_<version>_amd64.deb: the
 # updater in /opt/orvalto-atualizador (its folder must stay writable), the
 # terminal and scrambling tools, the systemd unit, commented settings files
-# in /etc and the README.
+# in /etc, the manual pages and the README.
 #
 #   bash scripts/package.sh [--build-dir DIR] [--out DIR]
 #
@@ -39,7 +39,7 @@ pkg="$work/pkg"
 opt="$pkg/opt/$name"
 doc="$pkg/usr/share/doc/$name"
 install -d "$opt" "$pkg/usr/bin" "$pkg/etc/$name" "$pkg/lib/systemd/system" "$doc" \
-  "$pkg/usr/share/lintian/overrides" "$pkg/DEBIAN"
+  "$pkg/usr/share/lintian/overrides" "$pkg/usr/share/man/man1" "$pkg/usr/share/man/man8" "$pkg/DEBIAN"
 
 # The tools go where only root writes: the technician runs them as root,
 # and the updater's folder belongs to the service's user.
@@ -59,6 +59,10 @@ done
 install -m 0644 "$root/packaging/$name.service" "$pkg/lib/systemd/system/"
 install -m 0644 "$root/README.md" "$root/packaging/copyright" "$doc/"
 install -m 0644 "$root/packaging/lintian-overrides" "$pkg/usr/share/lintian/overrides/$name"
+for page in orvalto-atualizador.8 orvalto-terminal.1 orvalto-cifra.1; do
+  gzip -9n < "$root/packaging/$page" > "$pkg/usr/share/man/man${page##*.}/$page.gz"
+  chmod 0644 "$pkg/usr/share/man/man${page##*.}/$page.gz"
+done
 
 date="$(git -C "$root" log -1 --format=%aD 2>/dev/null || date -R)"
 printf '%s (%s) stable; urgency=medium\n\n  * Release %s.\n\n -- %s  %s\n' \
@@ -69,10 +73,12 @@ for script in postinst prerm postrm; do
   install -m 0755 "$root/packaging/$script" "$pkg/DEBIAN/$script"
 done
 
-# Library dependencies come from the binaries. The UnRAR library is loaded
-# at run time (a copy is inside the program; the system's serves when that
-# copy cannot be written or loaded), so it is named by hand, as is the
-# Firebird server whose user the service runs as.
+# Library dependencies come from the binaries (the Firebird client among
+# them). The UnRAR library is loaded at run time (a copy is inside the
+# program; the system's serves when that copy cannot be written or loaded),
+# so it is named by hand. The Firebird server is only recommended: a shop
+# may run it from Firebird's own packages, and a second server must not
+# come with this one.
 mkdir -p "$work/debian"
 printf 'Source: %s\n\nPackage: %s\nArchitecture: any\n' "$name" "$name" > "$work/debian/control"
 shlibs="$(cd "$work" && dpkg-shlibdeps -O -e"$opt/orvalto-atualizador" \
@@ -86,8 +92,8 @@ Version: $version
 Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $(du -sk --exclude=DEBIAN "$pkg" | cut -f1)
-Depends: $shlibs, libunrar5, firebird3.0-server
-Recommends: qt6-qpa-plugins
+Depends: $shlibs, libunrar5
+Recommends: firebird3.0-server, qt6-qpa-plugins
 Section: non-free/admin
 Priority: optional
 Description: Orvalto product updater for the database server

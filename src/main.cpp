@@ -3,13 +3,16 @@
 #include "app/comando_servico.h"
 #include "app/configura_locais.h"
 #include "app/configuracao_linha_comando.h"
+#include "base/handler_guard.h"
 #include "base/headless_interaction.h"
 #include "base/operation_log.h"
 #include "app/opcoes_programa.h"
+#include "base/secao_atualizacao.h"
 #include "app/reinicio.h"
 #include "app/startup.h"
 #include "gui/configura_locais_window.h"
 #include "gui/widget_interaction.h"
+#include "platform/diario_servico.h"
 #include "platform/system.h"
 #include "platform/termination.h"
 
@@ -53,7 +56,14 @@ int main(int argc, char** argv) {
 
   const QFileInfo exe(runningExecutablePath());
   AppContext ctx{exe.absolutePath(), exe.fileName()};
-  OperationLog log(ctx.exeDir);
+  const SecaoAtualizacao secao = secaoAtualizacaoOuPadrao(ctx.exeDir);
+  OperationLog log(pastaDoLog(secao, ctx.exeDir));
+  log.defineRetencao(secao.DiasLog);
+  // Under the service manager a start-up that cannot serve ends with a
+  // failure status (the journal says why), and the service manager tries
+  // again; elsewhere the program runs on as it always has.
+  const bool servico = sobServicoSystemd();
+  log.espelhaNoDiario(servico);
   HeadlessInteraction headlessUi(nullptr);  // no log yet: a refused copy touches no file
   WidgetInteraction widgetUi;
   Interaction& ui = headless ? static_cast<Interaction&>(headlessUi) : widgetUi;
@@ -61,13 +71,18 @@ int main(int argc, char** argv) {
   // A restarted copy comes up while its predecessor is still ending.
   aguardaPredecessor();
   sleepMs(1000);
-  if (outraCopiaAberta(ctx.exeName, ui)) return 0;
+  if (outraCopiaAberta(ctx.exeName, ui)) return servico ? kSaidaFalhaInicio : 0;
 
   headlessUi.setLog(&log);
   ctx.log = &log;
   ctx.ui = &ui;
-  PInicializa(ctx);
+  const bool iniciou = PInicializa(ctx);
   if (terminationRequested()) return 0;
+  if (!iniciou && servico) {
+    gravaLog(ctx, QString::fromUtf8("Falha ao iniciar: o banco de dados não pôde ser aberto ou atualizado."),
+             NivelLog::Erro);
+    return kSaidaFalhaInicio;
+  }
 
   TfrmConfiguraLocais frmConfiguraLocais(ctx, static_cast<quint16>(options.port));
   std::unique_ptr<ConfiguraLocaisWindow> janela;

@@ -9,6 +9,13 @@
 #include "configuracoes/senha_produto.h"
 #include "configuracoes/titulos.h"
 #include "configuracoes/validacao_pasta.h"
+#include "base/secao_atualizacao.h"
+#include "configuracoes/configuracoes_gravadas.h"
+#include "configuracoes/lista_usuarios.h"
+#include "configuracoes/senha_produto.h"
+#include "configuracoes/servidor_designado.h"
+#include "configuracoes/titulos.h"
+#include "configuracoes/validacao_pasta.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
@@ -61,9 +68,14 @@ std::optional<Pedidos> leAtribuicoes(const QStringList& atribuicoes) {
   Pedidos pedidos;
   for (const QString& a : atribuicoes) {
     const QString nome = a.section('=', 0, 0).trimmed().toUpper();
-    if (nome == "NOMESERVIDOR") {
-      recusa("NOMESERVIDOR: o servidor é designado ao abrir a janela do atualizador no próprio servidor.");
+    if (nome == "NOMESERVIDOR" && a.section('=', 1).trimmed().compare(FNomeComputador(), Qt::CaseInsensitive) != 0) {
+      recusa("NOMESERVIDOR: só este computador (" + FNomeComputador() +
+             ") pode ser designado; execute o comando no servidor que deve ser designado.");
       return std::nullopt;
+    }
+    if (nome == "NOMESERVIDOR") {
+      pedidos.insert(nome, FNomeComputador());
+      continue;
     }
     if (!conhecidos.contains(nome)) {
       recusa(QString::fromUtf8("configuração desconhecida: ") + nome);
@@ -131,6 +143,14 @@ bool aplicaProxy(const Pedidos& pedidos, Configuracoes& v) {
   return true;
 }
 
+// A proxy switched on needs its address and port, as the window requires.
+bool proxyCompleto(const AppContext& ctx, const Configuracoes& v) {
+  const RecusaProxy r = validaProxy(v);
+  if (r.texto.isEmpty()) return true;
+  ctx.ui->showMessage(MessageIcon::Warning, kTituloAviso, r.campo + ": " + r.texto);
+  return false;
+}
+
 // Names as CADUSUA spells them, in its order, ADMIN and MESTRE always in.
 // A new row gets what the window would save for it.
 bool aplicaUsuarios(const AppContext& ctx, FbConnection& cn, const Pedidos& pedidos, const QString& modo,
@@ -165,10 +185,11 @@ bool confirmaAdministrador(const AppContext& ctx, FbConnection& cn) {
   return false;
 }
 
-bool grava(const AppContext& ctx, FbConnection& cn, const Configuracoes& v, const QString& modo) {
+bool grava(const AppContext& ctx, FbConnection& cn, const Configuracoes& lidos, const Configuracoes& v,
+           const QString& modo) {
   try {
     TransacaoEscopo transacao(cn);
-    gravaConfiguracoes(cn, v, modo);
+    gravaConfiguracoes(cn, v, modo, proxyMudou(lidos, v));
     transacao.confirma();
     return true;
   } catch (...) {
@@ -179,10 +200,21 @@ bool grava(const AppContext& ctx, FbConnection& cn, const Configuracoes& v, cons
 }
 
 bool valida(const AppContext& ctx, FbConnection& cn, const Pedidos& pedidos, const QString& modo, Configuracoes& v) {
-  if (!aplicaPastas(ctx, pedidos, v) || !aplicaProxy(pedidos, v) || !aplicaUsuarios(ctx, cn, pedidos, modo, v))
+  if (!aplicaPastas(ctx, pedidos, v) || !aplicaProxy(pedidos, v) || !proxyCompleto(ctx, v) ||
+      !aplicaUsuarios(ctx, cn, pedidos, modo, v))
     return false;
   FConectaBases(cn, true);  // the users list closes it when done
   return confirmaAdministrador(ctx, cn);
+}
+
+// NOMESERVIDOR names this computer: the window's designation, its question
+// about another machine answered by --sim.
+bool designa(const AppContext& ctx, FbConnection& cn, const Pedidos& pedidos) {
+  if (!pedidos.contains("NOMESERVIDOR")) return true;
+  const bool designado = FVerificaServidor(cn, ctx, FNomeComputador());
+  FConectaBases(cn, true);  // the designation closes it when done
+  if (!designado) recusa("NOMESERVIDOR: este computador não foi designado servidor.");
+  return designado;
 }
 
 }  // namespace
@@ -209,7 +241,7 @@ int mostraConfiguracao(const AppContext& ctx) {
 
 int executaConfiguracao(const OpcoesPrograma& opcoes) {
   const QFileInfo exe(runningExecutablePath());
-  OperationLog log(exe.absolutePath());
+  OperationLog log(pastaDoLog(secaoAtualizacaoOuPadrao(exe.absolutePath()), exe.absolutePath()));
   InteracaoLinhaComando ui(opcoes.sim);
   const AppContext ctx{exe.absolutePath(), exe.fileName(), &log, &ui};
   return opcoes.mostraConfiguracao ? mostraConfiguracao(ctx) : alteraConfiguracao(ctx, opcoes.atribuicoes);
@@ -223,7 +255,8 @@ int alteraConfiguracao(const AppContext& ctx, const QStringList& atribuicoes) {
   try {
     const ConfiguracoesLidas lidas = leConfiguracoes(cn);
     Configuracoes v = lidas.valores;
-    if (!valida(ctx, cn, *pedidos, lidas.modoGravacao, v) || !grava(ctx, cn, v, lidas.modoGravacao))
+    if (!valida(ctx, cn, *pedidos, lidas.modoGravacao, v) || !designa(ctx, cn, *pedidos) ||
+        !grava(ctx, cn, lidas.valores, v, lidas.modoGravacao))
       return kRecusado;
   } catch (...) {
     recusa(textoDaExcecao(std::current_exception()));

@@ -2,6 +2,7 @@
 
 #include "base/app_context.h"
 #include "base/handler_guard.h"
+#include "platform/diario_servico.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -19,7 +20,7 @@ constexpr const char* kVariavelPredecessor = "ORVALTO_PREDECESSOR_PID";
 
 }  // namespace
 
-bool sobGerenciadorDeServicos() { return !qEnvironmentVariableIsEmpty("INVOCATION_ID"); }
+bool sobGerenciadorDeServicos() { return sobServicoSystemd(); }
 
 bool PReiniciaPrograma(const AppContext& ctx, const QStringList& argumentos) {
   if (sobGerenciadorDeServicos()) {

@@ -12,14 +12,15 @@ struct AppContext;
 // (the unit restarts on it).
 inline constexpr int kSaidaReinicio = 75;
 
-// True when a service manager runs the program (systemd sets INVOCATION_ID):
-// it restarts the program itself, and would end a copy we started with the
-// service's processes.
+// True when the service manager started this process (SYSTEMD_EXEC_PID is
+// its pid; an INVOCATION_ID inherited from a user service's shell does not
+// count): it restarts the program itself, and would end a copy we started
+// with the service's processes.
 bool sobGerenciadorDeServicos();
 
 // Starts the executable again, detached, with the command-line options of
-// this run. Under systemd (INVOCATION_ID set) the service manager restarts
-// the program instead, so nothing is started. True when a copy was started.
+// this run. Under the service manager, which restarts the program itself,
+// nothing is started. True when a copy was started.
 bool PReiniciaPrograma(const AppContext& ctx, const QStringList& argumentos);
 
 // In a copy started by PReiniciaPrograma: waits (at most 10 s) until the

@@ -21,12 +21,12 @@ void aguardaGuardiao(int intervalMs) {
   while (!FGuardiaoAtivo() && !terminationRequested()) sleepMs(intervalMs);
 }
 
-void PInicializa(const AppContext& ctx) {
+bool PInicializa(const AppContext& ctx) {
   aguardaGuardiao(500);
-  if (terminationRequested()) return;
+  if (terminationRequested()) return true;
   TfrmAtualizador atualizador(ctx);
-  if (!atualizador.FConectaBanco()) return;
-  if (!atualizador.FAtualizaEstrutura()) return;
+  if (!atualizador.FConectaBanco()) return false;
+  if (!atualizador.FAtualizaEstrutura()) return false;
   try {
     PTrocaExecutavel(ctx, atualizador.FCaminhoVersoes());
   } catch (const std::exception& e) {
@@ -34,6 +34,7 @@ void PInicializa(const AppContext& ctx) {
     // waits for the next start.
     ctx.ui->showMessage(MessageIcon::Error, "Atenção", QString::fromUtf8(e.what()));
   }
+  return true;
 }
 
 }  // namespace orvalto

@@ -19,9 +19,13 @@ bool outraCopiaAberta(const QString& exeName, Interaction& ui);
 // until the program is asked to end.
 void aguardaGuardiao(int intervalMs);
 
+// The exit status of a start-up that failed under the service manager.
+inline constexpr int kSaidaFalhaInicio = 1;
+
 // Waits for the guardian, connects, brings the tables up to date and
 // replaces the executable by a newer copy. Failures are reported by the
-// steps themselves; start-up goes on regardless.
-void PInicializa(const AppContext& ctx);
+// steps themselves. False when the database could not be connected or its
+// tables brought up to date (the caller decides whether to go on).
+bool PInicializa(const AppContext& ctx);
 
 }  // namespace orvalto

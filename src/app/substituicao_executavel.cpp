@@ -1,7 +1,11 @@
 #include "app/substituicao_executavel.h"
 
 #include "base/app_context.h"
+#include "base/handler_guard.h"
 #include "platform/files.h"
+#include "platform/pacote_instalado.h"
+
+#include <QDate>
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,10 +20,30 @@ CaminhosSubstituicao caminhosSubstituicao(const AppContext& ctx, const QString& 
   return p;
 }
 
+namespace {
+
+// Installed from the package, the executable is the package manager's: a
+// newer copy in the versions folder is left alone, and the log says so
+// once a day.
+bool deixaAoPacote(const AppContext& ctx) {
+  if (!arquivoDoPacote(ctx.exePath())) return false;
+  static QDate avisado;
+  if (avisado != QDate::currentDate()) {
+    avisado = QDate::currentDate();
+    gravaLog(ctx, QString::fromUtf8("O executável pertence ao pacote orvalto-atualizador: a cópia mais nova da "
+                                    "pasta de versões não o substitui; atualize pelo gerenciador de pacotes (apt)."),
+             NivelLog::Aviso);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes) {
   const CaminhosSubstituicao p = caminhosSubstituicao(ctx, caminhoVersoes);
   if (!fileExists(p.candidate)) return false;
   if (!(dosFileTime(p.candidate) > dosFileTime(p.running))) return false;
+  if (deixaAoPacote(ctx)) return false;
   if (fileExists(p.oldCopy)) deleteFile(p.oldCopy);
   // A failed rename leaves the running file where it is; copying over it
   // would then fail too, so stop here.

@@ -21,7 +21,9 @@ CaminhosSubstituicao caminhosSubstituicao(const AppContext& ctx, const QString& 
 // When the candidate is strictly newer (DOS file times): deletes an old
 // copy, renames the running file to it and copies the candidate in its
 // place. If that copy fails, the old copy is renamed back so that a file
-// with the executable's name always exists. Returns true when replaced.
+// with the executable's name always exists. An executable installed by the
+// Debian package is left to the package manager (a log line, once a day).
+// Returns true when replaced.
 bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes);
 
 }  // namespace orvalto

@@ -8,21 +8,24 @@
 
 namespace orvalto {
 
-void gravaLog(const AppContext& ctx, const QString& mensagem) noexcept {
+void gravaLog(const AppContext& ctx, const QString& mensagem, NivelLog nivel) noexcept {
+  bool noDiario = false;
   try {
     if (ctx.log) {
-      ctx.log->PGravaLog(mensagem);
+      noDiario = ctx.log->espelhaNoDiario();
+      ctx.log->PGravaLog(mensagem, nivel);
       return;
     }
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "Log: %s\n", e.what());
+    escreveLinhaErro(stderr, sobServicoSystemd(), NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
   } catch (...) {
   }
-  std::fprintf(stderr, "%s\n", mensagem.toUtf8().constData());
+  // The journal already has the line when the log failed after giving it.
+  if (!noDiario) escreveLinhaErro(stderr, sobServicoSystemd(), nivelDaLinha(nivel, mensagem), mensagem);
 }
 
 void registraErro(const AppContext& ctx, const QString& prefixo, const QString& texto) noexcept {
-  gravaLog(ctx, prefixo + texto);
+  gravaLog(ctx, prefixo + texto, NivelLog::Erro);
   try {
     if (ctx.ui) ctx.ui->showMessage(MessageIcon::Error, kTituloErro, prefixo + texto);
   } catch (...) {

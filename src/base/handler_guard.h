@@ -4,6 +4,7 @@
 // handler's prefix and shown through the interaction, and the program goes
 // on serving.
 #include "base/app_context.h"
+#include "platform/diario_servico.h"
 
 #include <QObject>
 #include <QString>
@@ -20,10 +21,12 @@ struct AppContext;
 inline constexpr const char* kTituloErro = "Orvalto Atualizador";
 
 // Appends to the operation log; when the log itself cannot be written the
-// line goes to standard error instead. Never throws.
-void gravaLog(const AppContext& ctx, const QString& mensagem) noexcept;
+// line goes to standard error instead. Never throws. `nivel` is the line's
+// level in the journal.
+void gravaLog(const AppContext& ctx, const QString& mensagem, NivelLog nivel = NivelLog::Informacao) noexcept;
 
-// Logs `prefixo` + the error text and shows it through the interaction.
+// Logs `prefixo` + the error text (an error in the journal) and shows it
+// through the interaction.
 void registraErro(const AppContext& ctx, const QString& prefixo, const QString& texto) noexcept;
 
 // Runs `trabalho`; whatever it throws ends in registraErro.

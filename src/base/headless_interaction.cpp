@@ -15,19 +15,32 @@ QString HeadlessInteraction::oneLine(const QString& caption, const QString& text
   return caption + ": " + flat;
 }
 
-void HeadlessInteraction::emitLine(const QString& line) {
-  std::fprintf(err_, "%s\n", line.toUtf8().constData());
-  std::fflush(err_);
-  if (!log_) return;
-  try {
-    log_->PGravaLog(line);
-  } catch (const std::exception& e) {
-    std::fprintf(err_, "Log: %s\n", e.what());
+namespace {
+
+NivelLog nivelDoIcone(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Error: return NivelLog::Erro;
+    case MessageIcon::Warning: return NivelLog::Aviso;
+    default: return NivelLog::Informacao;
   }
 }
 
-void HeadlessInteraction::showMessage(MessageIcon, const QString& caption, const QString& text) {
-  emitLine(oneLine(caption, text));
+}  // namespace
+
+void HeadlessInteraction::emitLine(const QString& line, NivelLog nivel) {
+  const bool diario = sobServicoSystemd();
+  // A log that mirrors itself into the journal writes the line there.
+  if (!log_ || !log_->espelhaNoDiario()) escreveLinhaErro(err_, diario, nivelDaLinha(nivel, line), line);
+  if (!log_) return;
+  try {
+    log_->PGravaLog(line, nivel);
+  } catch (const std::exception& e) {
+    escreveLinhaErro(err_, diario, NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
+  }
+}
+
+void HeadlessInteraction::showMessage(MessageIcon icon, const QString& caption, const QString& text) {
+  emitLine(oneLine(caption, text), nivelDoIcone(icon));
 }
 
 bool HeadlessInteraction::askYesNo(const QString& caption, const QString& text, bool safeAnswer) {
@@ -38,8 +51,7 @@ bool HeadlessInteraction::askYesNo(const QString& caption, const QString& text, 
 void HeadlessInteraction::showBalloon(const QString& title, const QString& text, int, int) {
   // Balloons are frequent and say what the log already says: standard
   // error only.
-  std::fprintf(err_, "%s\n", oneLine(balloonTitle(title), balloonText(text)).toUtf8().constData());
-  std::fflush(err_);
+  escreveLinhaErro(err_, sobServicoSystemd(), NivelLog::Informacao, oneLine(balloonTitle(title), balloonText(text)));
 }
 
 void HeadlessInteraction::extractionShow(const QString& archive) {
@@ -47,7 +59,7 @@ void HeadlessInteraction::extractionShow(const QString& archive) {
   try {
     log_->PGravaLog("Descompactando arquivos: " + archive);
   } catch (const std::exception& e) {
-    std::fprintf(err_, "Log: %s\n", e.what());
+    escreveLinhaErro(err_, sobServicoSystemd(), NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
   }
 }
 

@@ -2,7 +2,9 @@
 // The interaction of a program without a desktop: every message becomes one
 // line on standard error ("Caption: text") and, when a log is given, a log
 // line. Questions get their safe answer; nothing ever waits for a person.
+// Under the service manager the lines carry the journal's level prefix.
 #include "base/interaction.h"
+#include "platform/diario_servico.h"
 
 #include <cstdio>
 
@@ -29,7 +31,7 @@ class HeadlessInteraction : public Interaction {
   static QString oneLine(const QString& caption, const QString& text);
 
  private:
-  void emitLine(const QString& line);
+  void emitLine(const QString& line, NivelLog nivel = NivelLog::Informacao);
 
   OperationLog* log_;
   std::FILE* err_;

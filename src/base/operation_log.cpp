@@ -25,9 +25,12 @@ QByteArray OperationLog::formatLine(const QDateTime& when, const QString& mensag
   return toCp1252(stamp + " - " + text + "\r\n");
 }
 
-void OperationLog::PGravaLog(const QString& mensagem) {
+void OperationLog::PGravaLog(const QString& mensagem, NivelLog nivel) {
+  // The journal first: it still hears of a line the file cannot take.
+  if (diario_) escreveLinhaErro(stderr, true, nivelDaLinha(nivel, mensagem), mensagem);
   const QDateTime now = clock_();
   const QString path = fileFor(now.date());
+  const bool novoDia = !QFile::exists(path);
   QFile file(path);
   // Appending writes the same bytes as rewriting the day's lines, costs the
   // same whatever the file's size, and can never lose the earlier lines.
@@ -36,6 +39,21 @@ void OperationLog::PGravaLog(const QString& mensagem) {
   const QByteArray line = formatLine(now, mensagem);
   if (file.write(line) != line.size() || !file.flush())
     throw LogWriteError(QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()).toStdString());
+  file.close();
+  if (novoDia && diasRetencao_ > 0) apagaAntigos(now.date());
+}
+
+void OperationLog::apagaAntigos(const QDate& hoje) const {
+  static const QRegularExpression nomeDoDia(QStringLiteral("^ATLZ(\\d{8})\\.log$"));
+  const QDate limite = hoje.addDays(-diasRetencao_);
+  QDir pasta(folder_);
+  for (const QString& nome : pasta.entryList({QStringLiteral("ATLZ*.log")}, QDir::Files)) {
+    const QRegularExpressionMatch m = nomeDoDia.match(nome);
+    if (!m.hasMatch()) continue;
+    const QDate dia = QDate::fromString(m.captured(1), QStringLiteral("ddMMyyyy"));
+    // A file that cannot go now goes at the first line of another day.
+    if (dia.isValid() && dia < limite) pasta.remove(nome);
+  }
 }
 
 }  // namespace orvalto

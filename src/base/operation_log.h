@@ -1,6 +1,10 @@
 #pragma once
 // The daily operation log: ATLZDDMMYYYY.log beside the executable, one line
-// per event, "dd/mm/yyyy HH:MM:SS - message", CR LF, Windows-1252.
+// per event, "dd/mm/yyyy HH:MM:SS - message", CR LF, Windows-1252. Under
+// the service manager each line also goes to the journal, and the files of
+// days older than the retention are removed when a new day begins.
+#include "platform/diario_servico.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -23,8 +27,16 @@ class OperationLog {
   explicit OperationLog(QString folder, Clock clock = &QDateTime::currentDateTime);
 
   // Appends one line to the file of the day. Throws LogWriteError when the
-  // file cannot be written; earlier lines are never touched.
-  void PGravaLog(const QString& mensagem);
+  // file cannot be written; earlier lines are never touched. `nivel` is the
+  // line's level in the journal.
+  void PGravaLog(const QString& mensagem, NivelLog nivel = NivelLog::Informacao);
+
+  // Every line also goes to standard error with the journal's level prefix.
+  void espelhaNoDiario(bool sim) { diario_ = sim; }
+  bool espelhaNoDiario() const { return diario_; }
+  // The first line of a day removes the day files older than `dias` days
+  // (0 keeps them all, as a log made without this call does).
+  void defineRetencao(int dias) { diasRetencao_ = dias; }
 
   QString fileFor(const QDate& day) const;
   const QString& folder() const { return folder_; }
@@ -33,8 +45,12 @@ class OperationLog {
   static QByteArray formatLine(const QDateTime& when, const QString& mensagem);
 
  private:
+  void apagaAntigos(const QDate& hoje) const;
+
   QString folder_;
   Clock clock_;
+  bool diario_ = false;
+  int diasRetencao_ = 0;
 };
 
 }  // namespace orvalto

@@ -32,7 +32,24 @@ ConfiguracoesLidas leConfiguracoes(FbConnection& conexao) {
   return lidas;
 }
 
-void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& v, const QString& modoGravacao) {
+bool proxyMudou(const Configuracoes& a, const Configuracoes& d) {
+  return a.USAPROXY != d.USAPROXY || a.PROXY != d.PROXY || a.PORTAPROXY != d.PORTAPROXY ||
+         a.AUTENTICACAOPROXY != d.AUTENTICACAOPROXY || a.USUARIOPROXY != d.USUARIOPROXY ||
+         a.SENHAPROXY != d.SENHAPROXY;
+}
+
+RecusaProxy validaProxy(const Configuracoes& v) {
+  if (v.USAPROXY != "S") return {};
+  if (v.PROXY.trimmed().isEmpty()) return {QString::fromUtf8("Informe o endereço do proxy."), "PROXY"};
+  bool ok = false;
+  const int porta = v.PORTAPROXY.trimmed().toInt(&ok);
+  if (!ok || porta < 1 || porta > 65535)
+    return {QString::fromUtf8("Informe uma porta do proxy entre 1 e 65535."), "PORTAPROXY"};
+  return {};
+}
+
+void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& v, const QString& modoGravacao,
+                        bool gravaProxy) {
   const SqlParams cabecalho{v.CAMINHOLOCALBACKUP, v.CAMINHOVERSOES, v.USUARIOSATUALIZAVERSAO, v.USAPROXY};
   if (modoGravacao != kModoAlteracao)
     conexao.execute(
@@ -46,6 +63,7 @@ void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& v, const QSt
         "CAMINHOVERSOES = :PCAMINHOVERSOES, USUARIOSATUALIZAVERSAO = :PUSUARIOSATUALIZAVERSAO, "
         "USAPROXY = :PUSAPROXY",
         cabecalho);
+  if (!gravaProxy) return;
   // The web-service client decides by PARALOGIN's switch.
   conexao.execute("UPDATE PARALOGIN SET UTILIZAPROXY = :PUTILIZAPROXY", {v.USAPROXY});
   if (v.USAPROXY != "S") return;

@@ -25,7 +25,7 @@ struct Configuracoes {
   QString USUARIOPROXY;
   QString SENHAPROXY;
   QString USUARIOSATUALIZAVERSAO;
-  QString NOMESERVIDOR;  // read only: the settings window designates the server
+  QString NOMESERVIDOR;  // read only here: designated through servidor_designado
 };
 
 struct ConfiguracoesLidas {
@@ -37,9 +37,23 @@ struct ConfiguracoesLidas {
 ConfiguracoesLidas leConfiguracoes(FbConnection& conexao);
 
 // The statements of one save, inside the caller's transaction: VERSOESCAB's
-// row inserted (mode "I") or updated, PARALOGIN's proxy switch, and, with
-// the proxy on, its address and credentials. With the proxy off the rest
-// of PARALOGIN is left as it was.
-void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& valores, const QString& modoGravacao);
+// row inserted (mode "I") or updated and, when `gravaProxy`, PARALOGIN's
+// proxy switch and, with the proxy on, its address and credentials. With
+// the proxy off the rest of PARALOGIN is left as it was; without
+// `gravaProxy` all of PARALOGIN is (the product may have set it itself).
+void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& valores, const QString& modoGravacao,
+                        bool gravaProxy = true);
+
+// True when any proxy value (switch, address, port, authentication, user,
+// password) differs between the two.
+bool proxyMudou(const Configuracoes& antes, const Configuracoes& depois);
+
+// Why a proxy that is switched on cannot be saved (no address, a port
+// outside 1 to 65535), or empty when it can; `campo` names the setting.
+struct RecusaProxy {
+  QString texto;
+  QString campo;  // "PROXY" or "PORTAPROXY"
+};
+RecusaProxy validaProxy(const Configuracoes& valores);
 
 }  // namespace orvalto

@@ -83,13 +83,18 @@ void FormularioConfiguracoes::carrega(const ConfiguracoesLidas& lidas) {
   if (!v.CAMINHOLOCALBACKUP.isEmpty()) digita(CampoFormulario::CAMINHOLOCALBACKUP, v.CAMINHOLOCALBACKUP);
   if (!v.CAMINHOVERSOES.isEmpty()) digita(CampoFormulario::CAMINHOVERSOES, v.CAMINHOVERSOES);
   setChkProxy(v.USAPROXY == "S");
-  if (!ChkProxy) return;
-  edtIpProxy.texto = v.PROXY;
-  EdtPortaProxy.texto = v.PORTAPROXY;
-  setChkUsaAutenticacao(v.AUTENTICACAOPROXY == "S");
-  if (!chkUsaAutenticacao) return;
-  digita(CampoFormulario::EdtUsuario, v.USUARIOPROXY);
-  digita(CampoFormulario::EdtSenha, v.SENHAPROXY);
+  if (ChkProxy) {
+    edtIpProxy.texto = v.PROXY;
+    EdtPortaProxy.texto = v.PORTAPROXY;
+    setChkUsaAutenticacao(v.AUTENTICACAOPROXY == "S");
+  }
+  if (chkUsaAutenticacao) {
+    digita(CampoFormulario::EdtUsuario, v.USUARIOPROXY);
+    // Stored whole: the field's length limits typing only.
+    EdtSenha.texto = v.SENHAPROXY;
+    mudou();
+  }
+  carregado_ = valores();
 }
 
 bool FormularioConfiguracoes::FVerificaServidor() { return orvalto::FVerificaServidor(conexao(), deps_.ctx); }
@@ -202,10 +207,22 @@ Configuracoes FormularioConfiguracoes::valores() const {
   return v;
 }
 
-void FormularioConfiguracoes::PGravaConfiguracoes(FbConnection& cn) { gravaConfiguracoes(cn, valores(), modoGravacao_); }
+void FormularioConfiguracoes::PGravaConfiguracoes(FbConnection& cn) {
+  const Configuracoes v = valores();
+  gravaConfiguracoes(cn, v, modoGravacao_, !carregado_ || proxyMudou(*carregado_, v));
+}
+
+bool FormularioConfiguracoes::validaProxy() {
+  const RecusaProxy r = orvalto::validaProxy(valores());
+  if (r.texto.isEmpty()) return true;
+  avisa(r.texto);
+  if (focaCampo) focaCampo(r.campo == "PROXY" ? CampoFormulario::edtIpProxy : CampoFormulario::EdtPortaProxy);
+  return false;
+}
 
 void FormularioConfiguracoes::btGravarClick() {
-  if (!FValidaCaminhoBackup() || !FValidaCaminhoVersoes() || !FSolicitaSenhaAdministrador()) return;
+  if (!FValidaCaminhoBackup() || !FValidaCaminhoVersoes() || !validaProxy() || !FSolicitaSenhaAdministrador())
+    return;
   FbConnection& cn = conexao();
   QString erro;
   try {
@@ -215,6 +232,7 @@ void FormularioConfiguracoes::btGravarClick() {
     transacao.confirma();
     // The row exists now: a second save must update it, not add another.
     modoGravacao_ = kModoAlteracao;
+    carregado_ = valores();
   } catch (...) {
     erro = textoDaExcecao(std::current_exception());
   }

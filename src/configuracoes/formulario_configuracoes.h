@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace orvalto {
 
@@ -104,6 +105,7 @@ class FormularioConfiguracoes {
   void chkUsaAutenticacaoClick();
   void carrega(const ConfiguracoesLidas& lidas);
   bool valida(CampoFormulario id, PastaConfigurada pasta);
+  bool validaProxy();
   void avisa(const QString& texto);
   void mudou();
 
@@ -111,6 +113,9 @@ class FormularioConfiguracoes {
   QString& modoGravacao_;
   const quint16& ultimaTecla_;
   FbConnection conexao_;
+  // The proxy as the last load showed it: a save leaves PARALOGIN alone
+  // unless the person changed it.
+  std::optional<Configuracoes> carregado_;
 };
 
 }  // namespace orvalto

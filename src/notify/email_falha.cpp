@@ -1,5 +1,6 @@
 #include "notify/email_falha.h"
 
+#include "base/secao_atualizacao.h"
 #include "notify/envia_email.h"
 #include "services/fornecedor.h"
 
@@ -38,7 +39,7 @@ QString textoEmailFalha(FalhaAtualizacao falha, const DadosEmpresa& empresa) {
 
 bool EnviaEmailFalha(TFEnviaEmail& email, FalhaAtualizacao falha, const DadosEmpresa& empresa) {
   return email.FEnviarMensagem(lerFornecedor(email.exeDir()).EmailSuporte, assuntoEmailFalha(falha),
-                               textoEmailFalha(falha, empresa));
+                               textoEmailFalha(falha, empresa), lerSecaoAtualizacao(email.exeDir()).EmailCopia);
 }
 
 }  // namespace orvalto

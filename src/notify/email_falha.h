@@ -1,7 +1,8 @@
 #pragma once
 // The mails of a failed automatic update: which stage failed decides the
 // subject and the opening text; the client is the one the last
-// "[CONFIGCLI]" identified. Always to the maker's support mailbox.
+// "[CONFIGCLI]" identified. Always to the maker's support mailbox, and to
+// the shop's own addresses when it names them.
 #include "base/estado_terminais.h"
 
 #include <QString>
@@ -23,7 +24,7 @@ QString assuntoEmailFalha(FalhaAtualizacao falha);
 QString textoEmailFalha(FalhaAtualizacao falha, const DadosEmpresa& empresa);
 
 // Sends the mail of `falha` to EmailSuporte of Atualizador.ini (or the
-// built-in mailbox). Returns what TFEnviaEmail::FEnviarMensagem returns
+// built-in mailbox), with a blind copy to each address of its EmailCopia. Returns what TFEnviaEmail::FEnviarMensagem returns
 // and throws what it throws (an unreachable server).
 bool EnviaEmailFalha(TFEnviaEmail& email, FalhaAtualizacao falha, const DadosEmpresa& empresa);
 

@@ -15,8 +15,10 @@ constexpr const char* kErroEnvio = "Houve um erro ao enviar o e-mail!";
 
 TFEnviaEmail::TFEnviaEmail(const AppContext& ctx) : ctx_(ctx) { preparaCurl(); }
 
-bool TFEnviaEmail::FEnviarMensagem(const QString& destinatario, const QString& assunto, const QString& mensagem) {
+bool TFEnviaEmail::FEnviarMensagem(const QString& destinatario, const QString& assunto, const QString& mensagem,
+                                   const QStringList& copiaOculta) {
   destinatario_ = destinatario;
+  copiaOculta_ = copiaOculta;
   assunto_ = assunto;
   mensagem_ = mensagem;
   return FEnviar();
@@ -31,8 +33,8 @@ bool TFEnviaEmail::FEnviar() {
   // Everything the worker needs is copied into the message: a send that
   // another event starts meanwhile cannot change this one.
   MensagemSmtp mensagem{fornecedor.SmtpHost,   fornecedor.SmtpPorta, fornecedor.SmtpUsuario,
-                        fornecedor.SmtpSenha,  destinatario_,        assunto_,
-                        corpoHtml_.join("\r\n"), QDateTime::currentDateTime(),
+                        fornecedor.SmtpSenha,  destinatario_,        copiaOculta_,
+                        assunto_,              corpoHtml_.join("\r\n"), QDateTime::currentDateTime(),
                         novoMessageId(fornecedor.SmtpUsuario)};
   const PrazosSmtp prazos = prazos_;
   ResultadoSmtp resultado;

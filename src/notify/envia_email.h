@@ -26,8 +26,10 @@ class TFEnviaEmail {
  public:
   explicit TFEnviaEmail(const AppContext& ctx);
 
-  // Stores the three texts and sends them (FEnviar).
-  bool FEnviarMensagem(const QString& destinatario, const QString& assunto, const QString& mensagem);
+  // Stores the three texts and sends them (FEnviar); `copiaOculta` get
+  // the same mail as blind copies.
+  bool FEnviarMensagem(const QString& destinatario, const QString& assunto, const QString& mensagem,
+                       const QStringList& copiaOculta = {});
 
   // Sends the stored texts. True when the server accepted the mail. A
   // refusal (account, recipient, a broken conversation) is logged as
@@ -49,6 +51,7 @@ class TFEnviaEmail {
  private:
   AppContext ctx_;
   QString destinatario_;
+  QStringList copiaOculta_;
   QString assunto_;
   QString mensagem_;
   QString enderecoLogo_;

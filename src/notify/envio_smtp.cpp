@@ -133,6 +133,7 @@ ResultadoSmtp enviaSmtp(const MensagemSmtp& m, const PrazosSmtp& prazos) {
   const QByteArray de = ('<' + umaLinha(m.usuario) + '>').toUtf8();
   Lista para;
   acrescenta(para, '<' + umaLinha(m.destinatario) + '>');
+  for (const QString& copia : m.copiaOculta) acrescenta(para, '<' + umaLinha(copia) + '>');
   const Lista linhas = cabecalhos(m);
   const Mime mime = corpo(c, m.html);
 

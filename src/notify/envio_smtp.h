@@ -5,6 +5,7 @@
 // bounded; meant for a worker thread (libcurl is used for nothing else).
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace orvalto {
 
@@ -14,6 +15,7 @@ struct MensagemSmtp {
   QString usuario;  // the account, also the sender
   QString senha;
   QString destinatario;
+  QStringList copiaOculta;  // blind copies: recipients never named in a header
   QString assunto;
   QString html;
   QDateTime data;     // the Date header

@@ -6,6 +6,7 @@
 #include "platform/codepage.h"
 #include "platform/executavel.h"
 #include "platform/files.h"
+#include "platform/pacote_instalado.h"
 #include "services/fornecedor.h"
 #include "update/download_pacotes.h"
 #include "update/progresso_descompactado.h"
@@ -63,6 +64,13 @@ bool AutoAtualizacao::tentativaDevida() {
 
 bool AutoAtualizacao::executa() {
   if (!tentativaDevida()) return false;
+  // Installed from the package, the program is updated by the package
+  // manager; a copy kept here would never replace it (at most once a day).
+  if (arquivoDoPacote(contexto_.app().exePath())) {
+    contexto_.log(QString::fromUtf8("FAtualizaAtualizador: o executável pertence ao pacote orvalto-atualizador; "
+                                    "a atualização do atualizador fica com o gerenciador de pacotes (apt)."));
+    return false;
+  }
   const QString pastaVersoes = FCaminhoVersoes(contexto_.CnOrvalto());
   const QString pastaTmp = pastaVersoes + "TMP" + QDir::separator();
   const QString pacote = pastaTmp + kPacoteAtualizador;

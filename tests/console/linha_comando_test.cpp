@@ -2,6 +2,9 @@
 // real database: what it prints, what it refuses (and leaves untouched) and
 // what it saves, read back by the settings form.
 #include "configuracoes/formulario_configuracoes.h"
+#include "configuracoes/formulario_configuracoes.h"
+#include "configuracoes/servidor_designado.h"
+#include "db/transactions.h"
 #include "base/scramble.h"
 #include "update/configura_servicos.h"
 #include "services/dm_web_service.h"
@@ -108,6 +111,8 @@ TEST_F(LinhaDeComando, ARefusedValueChangesNothing) {
       {{"--configura", "PROXY=10.0.0.9"}, "chave9\n", "USAPROXY=S"},
       {{"--configura", "USAPROXY=S", "SENHAPROXY=segredo"}, "chave9\n", "AUTENTICACAOPROXY=S"},
       {{"--configura", "USAPROXY=talvez"}, "chave9\n", "informe S ou N"},
+      {{"--configura", "USAPROXY=S", "PROXY= "}, "chave9\n", "PROXY: Informe o endereço do proxy."},
+      {{"--configura", "USAPROXY=S", "PROXY=10.0.0.9", "PORTAPROXY=70000"}, "chave9\n", "entre 1 e 65535"},
       {{"--configura", "CAMINHOLOCALBACKUP=" + pasta}, "errada\n", "Senha inválida!"},
       {{"--configura", "CAMINHOLOCALBACKUP=" + pasta}, "", "Nenhuma senha informada."},
   };
@@ -118,6 +123,8 @@ TEST_F(LinhaDeComando, ARefusedValueChangesNothing) {
     EXPECT_FALSE(r.erros.contains("segredo"));
   }
   EXPECT_EQ(roda({"--configura", "NOMESERVIDOR=OUTRO"}).codigo, 2);
+  // This computer, but another one holds the designation and no --sim.
+  EXPECT_EQ(roda({"--configura", "NOMESERVIDOR=" + FNomeComputador()}, "chave9\n").codigo, 1);
   EXPECT_EQ(roda({"--configura", "CAMINHO=x"}).codigo, 2);
   EXPECT_EQ(settingsRows(*db), antes);
 }
@@ -167,6 +174,55 @@ TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     EXPECT_FALSE(log.readAll().contains("segredo9"));
   }
+}
+
+TEST_F(LinhaDeComando, ASaveKeepsWhatItDoesNotTouch) {
+  // The product turned the proxy on in PARALOGIN by itself; the stored
+  // password is longer than the window's field.
+  const QString senhaLonga = "abcdefghij0123456789";
+  db->execute("UPDATE PARALOGIN SET UTILIZAPROXY = 'S', PROXY = '10.1.1.1', PORTAPROXY = '8080', "
+              "AUTENTICACAOPROXY = 'S', USUARIOPROXY = 'ANA', SENHAPROXY = ?", {cifra(senhaLonga, kChaveServico)});
+  ASSERT_EQ(roda({"--configuracao"}).codigo, 0);  // the tables gain their columns once
+  const auto paralogin = [&] { return settingsRows(*db).section("PARALOGIN: ", 1); };
+  const QString antes = paralogin();
+  QDir(backup.path()).mkdir("outra");
+  Resultado r = roda({"--configura", "CAMINHOLOCALBACKUP=" + backup.path() + "/outra"}, "chave9\n");
+  ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
+  EXPECT_EQ(paralogin(), antes);
+
+  // The window: a load and a save that changes the proxy's port keep the
+  // password whole; one that changes only a folder leaves PARALOGIN alone.
+  db->execute("UPDATE VERSOESCAB SET USAPROXY = 'S'");
+  ScriptedInteraction ui;
+  const AppContext ctx{inst.folder(), inst.exeName(), nullptr, &ui};
+  auto origem = connectTo(location);
+  QString modo;
+  const quint16 tecla = 0;
+  FormularioConfiguracoes form({ctx, [&]() -> const FbConnection& { return *origem; }, nullptr, {}}, modo, tecla);
+  form.PCarregaConfiguracoes();
+  EXPECT_EQ(form.EdtSenha.texto, senhaLonga);
+  const auto grava = [&] {
+    auto cn = connectTo(location);
+    PIniciaTransacao(*cn);
+    form.PGravaConfiguracoes(*cn);
+    PConfirmaTransacao(*cn);
+  };
+  const QString comProxyLigado = paralogin();
+  form.digita(CampoFormulario::CAMINHOVERSOES, versoes.path());
+  grava();
+  EXPECT_EQ(paralogin(), comProxyLigado);
+  form.digita(CampoFormulario::EdtPortaProxy, "3128");
+  grava();
+  EXPECT_EQ(FDecifraSenhaServico(db->query("SELECT SENHAPROXY FROM PARALOGIN").value(0, "SENHAPROXY").toString()),
+            senhaLonga);
+  EXPECT_EQ(db->query("SELECT PORTAPROXY FROM PARALOGIN").value(0, "PORTAPROXY").toString(), "3128");
+}
+
+TEST_F(LinhaDeComando, NomeServidorDesignatesThisComputerWithSim) {
+  const Resultado r = roda({"--configura", "NOMESERVIDOR=" + FNomeComputador().toLower(), "--sim"}, "chave9\n");
+  ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
+  EXPECT_TRUE(r.erros.contains("SRV01")) << r.erros.toStdString();  // the question, answered
+  EXPECT_EQ(db->query("SELECT NOMESERVIDOR FROM VERSOESCAB").value(0, "NOMESERVIDOR").toString(), FNomeComputador());
 }
 
 }  // namespace

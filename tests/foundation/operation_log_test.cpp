@@ -73,3 +73,24 @@ TEST_F(LogFixture, AnUnwritableFileIsAnErrorAndKeepsItsContent) {
   EXPECT_THROW(log.PGravaLog("perdida"), LogWriteError);
   EXPECT_TRUE(QFileInfo(path).isDir());
 }
+
+TEST_F(LogFixture, TheFirstLineOfADayRemovesTheDayFilesOlderThanTheRetention) {
+  const auto planta = [&](const QString& nome) {
+    QFile f(dir.filePath(nome));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  };
+  for (const char* nome : {"ATLZ02102025.log", "ATLZ03102025.log", "ATLZ31122025.log", "ATLZ31022025.log",
+                           "ATLZ01011999.txt", "notas.log"})
+    planta(nome);
+  log.defineRetencao(90);
+  now = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 1));
+  log.PGravaLog("primeira do dia");
+  // 90 days before 1 January is 3 October: that day stays, the one before goes.
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+            QStringList({"ATLZ01011999.txt", "ATLZ01012026.log", "ATLZ03102025.log", "ATLZ31022025.log",
+                         "ATLZ31122025.log", "notas.log"}));
+  // Later lines of the same day look at nothing.
+  planta("ATLZ02102025.log");
+  log.PGravaLog("segunda");
+  EXPECT_TRUE(QFile::exists(dir.filePath("ATLZ02102025.log")));
+}

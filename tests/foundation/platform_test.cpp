@@ -2,6 +2,8 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/lista_processos.h"
+#include "platform/pacote_instalado.h"
+#include "platform/lista_processos.h"
 #include "platform/system.h"
 #include "support/installation.h"
 
@@ -152,4 +154,20 @@ TEST(Files, ACopyKeepsTheModificationTime) {
   setMTime(dir.filePath("a"), when);
   ASSERT_TRUE(copyFile(dir.filePath("a"), dir.filePath("b"), true));
   EXPECT_EQ(dosFileTime(dir.filePath("b")), when);
+}
+
+TEST(ArquivoDoPacote, OnlyAFileTheListNamesThroughAnyLinkBelongsToThePackage) {
+  QTemporaryDir dir;
+  const QString programa = dir.filePath("orvalto-atualizador");
+  const QString lista = dir.filePath("orvalto-atualizador.list");
+  for (const QString& caminho : {programa, lista}) {
+    QFile f(caminho);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    if (caminho == lista) f.write(("/.\n" + dir.path() + "\n" + programa + "\n").toUtf8());
+  }
+  ASSERT_TRUE(QFile::link(programa, dir.filePath("atalho")));
+  EXPECT_TRUE(orvalto::arquivoDoPacote(programa, lista));
+  EXPECT_TRUE(orvalto::arquivoDoPacote(dir.filePath("atalho"), lista));
+  EXPECT_FALSE(orvalto::arquivoDoPacote(dir.filePath("OLD-orvalto-atualizador"), lista));
+  EXPECT_FALSE(orvalto::arquivoDoPacote(programa, dir.filePath("sem-lista.list")));
 }

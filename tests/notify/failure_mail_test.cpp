@@ -112,6 +112,12 @@ class EmailFalha : public ::testing::Test {
 TEST_F(EmailFalha, EachMailCarriesItsOwnSubjectAndEscapedTextInTwoAlternativeParts) {
   VendorSim sim(cenarioSmtp());
   configura(sim.smtpPort());
+  {
+    // The shop's own addresses get blind copies.
+    QFile f(dir.filePath("Atualizador.ini"));
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("[Atualizacao]\r\nEmailCopia= loja@cliente.test ,gerente@cliente.test\r\n");
+  }
   const DadosEmpresa empresa{"7", "<Loja & Cia>", "Centro", "99"};
   EXPECT_TRUE(EnviaEmailFalha(email, FalhaAtualizacao::Executaveis, empresa));
   EXPECT_TRUE(EnviaEmailFalha(email, FalhaAtualizacao::Pastas, DadosEmpresa{}));
@@ -122,7 +128,8 @@ TEST_F(EmailFalha, EachMailCarriesItsOwnSubjectAndEscapedTextInTwoAlternativePar
     const QJsonObject entrada = valor.toObject();
     EXPECT_EQ(entrada["user"].toString(), kConta);
     EXPECT_EQ(entrada["from"].toString(), kConta);
-    EXPECT_EQ(entrada["to"].toArray(), QJsonArray{kSuporte});
+    EXPECT_EQ(entrada["to"].toArray(), QJsonArray({kSuporte, "loja@cliente.test", "gerente@cliente.test"}));
+    EXPECT_FALSE(entrada["data"].toString().contains("cliente.test"));
   }
   const Mail primeiro = leMail(mails[0]["data"].toString());
   const Mail segundo = leMail(mails[1]["data"].toString());

@@ -2,6 +2,7 @@
 // desktop that has no notification area.
 #include "platform/system.h"
 #include "support/product_db.h"
+#include "support/installation.h"
 #include "support/qt_app.h"
 #include "support/terminal_connect.h"
 #include "support/tray_form_fixture.h"
@@ -67,6 +68,8 @@ class Programa {
     saida_ += QString::fromUtf8(processo_.readAllStandardError());
     return saida_;
   }
+  bool terminou() const { return processo_.state() == QProcess::NotRunning; }
+  int codigo() const { return processo_.exitCode(); }
   QString exe() const { return exe_; }
   QString pasta() const { return dir_.path(); }
 
@@ -95,6 +98,52 @@ TEST(ProgramaReal, HeadlessServesTheGivenPortAndLogsEachTerminal) {
   const QStringList logs = pasta.entryList({"ATLZ*.log"});
   ASSERT_EQ(logs.size(), 1);
   QFile log(pasta.filePath(logs.first()));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().contains(" - ServerClientConnect\r\n"));
+}
+
+// Started as the service manager starts it: SYSTEMD_EXEC_PID is the
+// program's own pid (the shell hands its pid on through exec).
+void iniciaComoServico(Programa& p, const QString& exe, quint16 porta) {
+  p.inicia("/bin/sh", {"-c", "export SYSTEMD_EXEC_PID=$$; exec \"$0\" \"$@\"", exe, "--headless", "--port",
+                       QString::number(porta)},
+           ambienteSemDesktop());
+}
+
+TEST(ProgramaReal, UnderTheServiceManagerLinesReachTheJournalWithTheirLevelAndFailedStartsEndWithAFailure) {
+  Programa servico("orvalto-term-diario");
+  const quint16 porta = portaLivre();
+  iniciaComoServico(servico, servico.exe(), porta);
+  ASSERT_TRUE(answersIdleStatus(porta, kEspera)) << servico.para().toStdString();
+
+  // A second copy says why in the journal and fails.
+  Programa segunda("orvalto-term-diario-2");
+  QProcess copia;
+  copia.setProcessEnvironment(ambienteSemDesktop());
+  copia.start("/bin/sh", {"-c", "export SYSTEMD_EXEC_PID=$$; exec \"$0\" --headless", servico.exe()});
+  ASSERT_TRUE(copia.waitForFinished(kEspera));
+  EXPECT_EQ(copia.exitCode(), 1);
+  EXPECT_TRUE(QString::fromUtf8(copia.readAllStandardError())
+                  .contains(QString::fromUtf8("<4>Alerta: O aplicativo de atualização já está aberto.\n")));
+
+  // A database that cannot be opened: an error line, and a failure status.
+  writeCaminhoIni(segunda.pasta(), segunda.pasta() + "/nenhum.fdb");
+  iniciaComoServico(segunda, segunda.exe(), portaLivre());
+  QString semBanco;
+  ASSERT_TRUE(waitUntil([&] { return segunda.terminou(); }, std::chrono::milliseconds(kEspera)));
+  semBanco = segunda.para();
+  EXPECT_EQ(segunda.codigo(), 1);
+  EXPECT_TRUE(semBanco.contains(QString::fromUtf8("<3>Falha ao iniciar: o banco de dados")));
+
+  const QString diario = servico.para();
+  EXPECT_TRUE(diario.contains("<6>ServerClientConnect\n")) << diario.toStdString();
+  // Nothing reaches the journal without its level.
+  for (const QString& linha : diario.split('\n', Qt::SkipEmptyParts))
+    EXPECT_TRUE(linha.startsWith("<3>") || linha.startsWith("<4>") || linha.startsWith("<6>")) << linha.toStdString();
+  // The day file is as it always was.
+  const QStringList logs = QDir(servico.pasta()).entryList({"ATLZ*.log"});
+  ASSERT_EQ(logs.size(), 1);
+  QFile log(QDir(servico.pasta()).filePath(logs.first()));
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_TRUE(log.readAll().contains(" - ServerClientConnect\r\n"));
 }
