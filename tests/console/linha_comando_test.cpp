@@ -2,7 +2,6 @@
 // real database: what it prints, what it refuses (and leaves untouched) and
 // what it saves, read back by the settings form.
 #include "configuracoes/formulario_configuracoes.h"
-#include "configuracoes/formulario_configuracoes.h"
 #include "configuracoes/servidor_designado.h"
 #include "db/transactions.h"
 #include "base/scramble.h"

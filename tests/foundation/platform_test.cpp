@@ -3,7 +3,6 @@
 #include "platform/ini_file.h"
 #include "platform/lista_processos.h"
 #include "platform/pacote_instalado.h"
-#include "platform/lista_processos.h"
 #include "platform/system.h"
 #include "support/installation.h"
 
