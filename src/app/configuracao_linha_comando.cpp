@@ -14,6 +14,7 @@
 #include "db/schema.h"
 #include "db/transactions.h"
 #include "update/contexto_estagio.h"
+#include "update/registro_pastas.h"
 #include "platform/system.h"
 #include "platform/terminal_input.h"
 
@@ -230,6 +231,7 @@ int alteraConfiguracao(const AppContext& ctx, const QStringList& atribuicoes) {
     Configuracoes v = lidas.valores;
     if (!valida(ctx, cn, *pedidos, lidas.modoGravacao, v) || !grava(ctx, cn, v, lidas.modoGravacao))
       return kRecusado;
+    PRegistraPastas(ctx, {v.CAMINHOVERSOES, v.CAMINHOLOCALBACKUP});
   } catch (...) {
     recusa(textoDaExcecao(std::current_exception()));
     return kRecusado;

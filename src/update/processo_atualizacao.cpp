@@ -6,6 +6,7 @@
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "update/atualizador.h"
+#include "update/registro_pastas.h"
 
 #include <stdexcept>
 
@@ -80,6 +81,11 @@ bool ProcessoAtualizacao::baixaEVerifica(TfrmAtualizador& motor) {
   motor.FConectaBases(true);
   pumpEvents();
   log(QString(kPrefixo) + "Realizando Download de Versões.");
+  // An unmounted share must not get the packages on the local disk.
+  if (!FConferePastasAntesDoDownload(motor.contexto())) {
+    falhaComEmail("[ERRO]:1|", 1);
+    return false;
+  }
   if (!motor.FBaixaVersoes(true)) return false;
 
   log(QString(kPrefixo) + "Verificando Usuários Conectados.");
@@ -118,6 +124,7 @@ void ProcessoAtualizacao::instalaOuRestaura(TfrmAtualizador& motor) {
     pumpEvents();
     envia("[ATUALIZANDO]:5|");
     motor.PLimpaRecusaAtualizacao();
+    PRegistraPastasDaAtualizacao(motor.contexto());
     log(QString(kPrefixo) + "Processo Concluido com Sucesso.");
     return;
   }
