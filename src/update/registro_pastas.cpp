@@ -37,13 +37,16 @@ QMap<QString, Registro> leRegistro(const QString& exeDir) {
     if (campos.size() < 3 || linha.startsWith('#')) continue;
     bool ok = false;
     const quint64 dispositivo = campos[1].toULongLong(&ok);
-    if (ok) registros[QString::fromUtf8(campos[0])] = {QString::fromUtf8(linha.mid(campos[0].size() + campos[1].size() + 2)), dispositivo};
+    const QString caminho = QString::fromUtf8(linha.mid(campos[0].size() + campos[1].size() + 2));
+    if (ok) registros[QString::fromUtf8(campos[0])] = {caminho, dispositivo};
   }
   return registros;
 }
 
 QByteArray textoRegistro(const QMap<QString, Registro>& registros) {
-  QByteArray texto = "# Sistema de arquivos (dispositivo) de cada pasta configurada, visto na ultima atualizacao bem-sucedida.\n";
+  QByteArray texto =
+      "# Sistema de arquivos (dispositivo) de cada pasta configurada, visto na ultima atualizacao concluida "
+      "ou gravacao das configuracoes.\n";
   for (auto it = registros.begin(); it != registros.end(); ++it)
     texto += it.key().toUtf8() + '\t' + QByteArray::number(it->dispositivo) + '\t' + it->caminho.toUtf8() + '\n';
   return texto;
