@@ -36,6 +36,12 @@ TravaBackup::TravaBackup(const QString& location, const QString& user, const QSt
     : avisaFalha_(std::move(avisaFalha)) {
   conexao_.setParams(location, user, password);
   conexao_.open();
+  // A program stopped in the middle of a copy leaves the lock held, and the
+  // delta file growing, for ever: it ends here before the new one.
+  if (conexao_.query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").value(0, "MON$BACKUP_STATE").toInt() == 1) {
+    conexao_.execute("ALTER DATABASE END BACKUP");
+    if (avisaFalha_) avisaFalha_("O banco estava em modo de backup, deixado por uma cópia interrompida; modo encerrado.");
+  }
   conexao_.execute("ALTER DATABASE BEGIN BACKUP");
   travado_ = true;
 }

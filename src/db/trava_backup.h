@@ -16,8 +16,9 @@ namespace orvalto {
 
 class TravaBackup {
  public:
-  // ALTER DATABASE BEGIN BACKUP on a connection of its own, committed.
-  // Throws DbError (a user without the right, a lock already held).
+  // ALTER DATABASE BEGIN BACKUP on a connection of its own, committed. A
+  // lock found held (a copy that was stopped) is ended first and told to
+  // `avisaFalha`. Throws DbError (a user without the right).
   TravaBackup(const QString& location, const QString& user, const QString& password,
               std::function<void(const QString&)> avisaFalha = {});
   // Releases the lock when libera() has not: on every way out of the copy.

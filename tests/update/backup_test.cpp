@@ -232,7 +232,7 @@ TEST_F(BackupFixture, ThisRunsBackupIsKeptAndRestoredWhateverTheStamps) {
 
 // Under the backup lock another connection may attach and write during the
 // copy: the copy is still a whole database the server opens as it is, and
-// the lock is gone afterwards.
+// the lock is gone afterwards, as is one a stopped copy had left.
 TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
   // About 16 MiB that do not compress, so that the copy takes a while.
   engine->CnOrvalto.execute("CREATE TABLE LASTRO (DADOS VARCHAR(32000))");
@@ -240,6 +240,8 @@ TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
       "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 512) DO BEGIN "
       "INSERT INTO LASTRO VALUES (LPAD('', 32000, UUID_TO_CHAR(GEN_UUID()) || UUID_TO_CHAR(GEN_UUID()))); "
       "I = I + 1; END END");
+  // A lock left held by a copy that was stopped is ended first.
+  connectTo(location)->execute("ALTER DATABASE BEGIN BACKUP");
   std::atomic<bool> parar{false};
   std::atomic<int> escritas{0}, sobTrava{0};
   std::thread escritor([&] {
@@ -272,6 +274,8 @@ TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
   EXPECT_EQ(donoDe(made).uid, donoDe(databaseFile).uid);
   EXPECT_EQ(connectTo(location)->query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").rows.value(0).value(0).toInt(), 0);
   EXPECT_FALSE(QFile::exists(databaseFile + ".delta"));
+  EXPECT_TRUE(logLines().contains("FRealizaBackup: O banco estava em modo de backup, deixado por uma cópia interrompida; "
+                                  "modo encerrado."));
 }
 
 // A full disk fails the backup with the system's reason and leaves nothing
