@@ -2,6 +2,7 @@
 
 #include "base/event_pump.h"
 #include "base/interaction.h"
+#include "base/servindo_eventos.h"
 #include "db/conexoes_ativas.h"
 #include "db/connection_settings.h"
 #include "db/database_connector.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
 #include <stdexcept>
 
 namespace orvalto {
@@ -81,13 +83,20 @@ void BackupBanco::copiaParaBackup(const QString& pasta) {
 }
 
 // Under the backup lock the main file stays as it was when the lock was
-// taken, whoever writes meanwhile; the lock ends on every way out.
+// taken, whoever writes meanwhile; the lock ends on every way out. Taking
+// it flushes the server's cache and ending it merges the delta: both run
+// off the window thread, which keeps answering terminals.
 void BackupBanco::copiaTravada(const QString& banco, const QString& nome) const {
   const FbConnection& cn = contexto_.CnOrvalto();
-  TravaBackup trava(cn.location(), cn.user(), cn.password(),
-                    [this](const QString& falha) { contexto_.log("FRealizaBackup: " + falha); });
+  const QString location = cn.location(), user = cn.user(), password = cn.password();
+  std::optional<TravaBackup> trava;
+  QString aviso;
+  executaServindoEventos([&](std::stop_token) {
+    trava.emplace(location, user, password, [&aviso](const QString& texto) { aviso = texto; });
+  });
+  if (!aviso.isEmpty()) contexto_.log("FRealizaBackup: " + aviso);
   PCopiaArquivo(banco, nome, AjusteCopia(liberaTravaNaCopia));
-  trava.libera();
+  executaServindoEventos([&](std::stop_token) { trava->libera(); });
 }
 
 bool BackupBanco::FRestauraBackup() {
