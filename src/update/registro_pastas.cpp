@@ -1,9 +1,11 @@
 #include "update/registro_pastas.h"
 
 #include "base/handler_guard.h"
+#include "base/interaction.h"
 #include "db/firebird_connection.h"
 #include "platform/copia_duravel.h"
 #include "update/contexto_estagio.h"
+#include "update/verifica_pastas.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,8 +101,8 @@ void PRegistraPastas(const AppContext& ctx, const PastasConfiguradas& pastas) {
 
 QString FConferePastas(const QString& exeDir, const PastasConfiguradas& pastas) {
   const QMap<QString, Registro> registros = leRegistro(exeDir);
-  const QString versoes = confere("de versões", pastas.versoes, registros, kVersoes);
-  return versoes.isEmpty() ? confere("de backup", pastas.backup, registros, kBackup) : versoes;
+  const QString backup = confere("de backup", pastas.backup, registros, kBackup);
+  return backup.isEmpty() ? confere("de versões", pastas.versoes, registros, kVersoes) : backup;
 }
 
 bool FConferePastasAntesDoDownload(const ContextoEstagio& contexto) {
@@ -116,6 +118,10 @@ bool FConferePastasAntesDoDownload(const ContextoEstagio& contexto) {
   const QString motivo = FConferePastas(contexto.app().exeDir, pastas);
   if (motivo.isEmpty()) return true;
   contexto.log("FAtualizacao: " + motivo);
+  // The usual warning for a folder not set or not found; this one for a
+  // folder on another file system.
+  if (contexto.ui() && FVerificaPastas(conexao, *contexto.ui()))
+    contexto.ui()->showMessage(MessageIcon::Warning, "Aviso", motivo);
   return false;
 }
 

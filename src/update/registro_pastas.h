@@ -27,12 +27,13 @@ void PRegistraPastas(const AppContext& ctx, const PastasConfiguradas& pastas);
 
 // Empty when both folders are set, exist and each sits on the file system
 // recorded for the same path (or nothing was recorded for it); otherwise the
-// reason, naming the folder.
+// reason, naming the folder (the backup folder is looked at first).
 QString FConferePastas(const QString& exeDir, const PastasConfiguradas& pastas);
 
 // The update's check before its first download, on the engine's connection:
-// false, with the reason logged, when something is queued and a folder is
-// not what it was. An empty queue is left to the download stage.
+// false, with the reason logged and a warning shown, when something is
+// queued and a folder is not what it was. An empty queue is left to the
+// download stage.
 bool FConferePastasAntesDoDownload(const ContextoEstagio& contexto);
 
 // Records the folders of VERSOESCAB after a successful update. Never throws.

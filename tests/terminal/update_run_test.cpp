@@ -231,6 +231,8 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   EXPECT_TRUE(folder->logLines().join('\n').contains(
       "FAtualizacao: Pasta de versões \"" + versoes.path() + "/\" está em outro sistema de arquivos"))
       << folder->logLines().join("\n").toStdString();
+  ASSERT_FALSE(folder->scripted.messages().isEmpty());
+  EXPECT_TRUE(folder->scripted.messages().last().text.contains("está em outro sistema de arquivos"));
 
   connectTo(location)->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versoes.path() + "/nao-montada/"});
   requester->limpa();
@@ -238,6 +240,7 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   EXPECT_EQ(requester->recebido(), "[ERRO]:1|[STATUS]:0|");
   EXPECT_TRUE(folder->logLines().join('\n').contains(
       "FAtualizacao: Pasta de versões \"" + versoes.path() + "/nao-montada/\" não encontrada."));
+  EXPECT_EQ(folder->scripted.messages().last().text, "Caminho para armazenamento de versões não foi encontrado.");
   EXPECT_EQ(sim->mails().size(), 3);
   EXPECT_EQ(sim->requests("package").size(), pacotes);
   EXPECT_EQ(QDir(versoes.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
