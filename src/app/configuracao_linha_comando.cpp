@@ -16,6 +16,7 @@
 #include "db/schema.h"
 #include "db/transactions.h"
 #include "update/contexto_estagio.h"
+#include "update/registro_pastas.h"
 #include "platform/system.h"
 #include "platform/terminal_input.h"
 
@@ -253,6 +254,7 @@ int alteraConfiguracao(const AppContext& ctx, const QStringList& atribuicoes) {
     if (!valida(ctx, cn, *pedidos, lidas.modoGravacao, v) || !designa(ctx, cn, *pedidos) ||
         !grava(ctx, cn, lidas.valores, v, lidas.modoGravacao))
       return kRecusado;
+    PRegistraPastas(ctx, {v.CAMINHOVERSOES, v.CAMINHOLOCALBACKUP});
   } catch (...) {
     recusa(textoDaExcecao(std::current_exception()));
     return kRecusado;

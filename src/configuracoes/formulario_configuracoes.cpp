@@ -8,6 +8,7 @@
 #include "db/transactions.h"
 #include "services/dm_web_service.h"
 #include "update/configura_servicos.h"
+#include "update/registro_pastas.h"
 
 namespace orvalto {
 namespace {
@@ -237,6 +238,7 @@ void FormularioConfiguracoes::btGravarClick() {
     erro = textoDaExcecao(std::current_exception());
   }
   FConectaBases(cn, false);
+  if (erro.isEmpty()) PRegistraPastas(deps_.ctx, {CAMINHOVERSOES.texto, CAMINHOLOCALBACKUP.texto});
   if (!erro.isEmpty()) avisa(QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);
   else deps_.ctx.ui->showMessage(MessageIcon::Information, kTituloInformacao, "Dados gravados com sucesso!");
 }

@@ -110,14 +110,15 @@ DonoArquivo donoDoDescritor(int fd, const QString& caminho) {
 }
 
 void copiaParaTemporario(const QString& origem, const QString& temporario, const std::optional<DonoArquivo>& dono,
-                         const std::stop_token& parar) {
+                         const std::stop_token& parar, const AjusteCopia& ajuste) {
   Descritor in(::open(nativo(origem).constData(), O_RDONLY | O_CLOEXEC));
   if (in.fd() < 0) falha("Erro ao abrir", origem);
   const DonoArquivo donoFinal = dono ? *dono : donoDoDescritor(in.fd(), origem);
   // Nobody else may read the copy before it is whole: private until the end.
-  Descritor out(::open(nativo(temporario).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  Descritor out(::open(nativo(temporario).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
   if (out.fd() < 0) falha("Erro ao criar", temporario);
   copiaConteudo(in.fd(), out.fd(), origem, temporario, parar);
+  if (ajuste) ajuste(out.fd(), temporario);
   // A full disk may show only when the data reaches it.
   if (::fdatasync(out.fd()) != 0) falha("Erro ao gravar", temporario);
   aplicaDono(out.fd(), donoFinal, dono.has_value(), temporario);
@@ -160,9 +161,9 @@ QString textoErroArquivo(const QString& acao, const QString& caminho, int erro) 
 QString nomeTemporarioCopia(const QString& destino) { return destino + ".copiando"; }
 
 void copiaDuravel(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
-                  std::stop_token parar) {
+                  std::stop_token parar, const AjusteCopia& ajuste) {
   substituiQuandoCompleto(destino, [&](const QString& temporario) {
-    copiaParaTemporario(origem, temporario, dono, parar);
+    copiaParaTemporario(origem, temporario, dono, parar, ajuste);
   });
 }
 
@@ -182,6 +183,16 @@ void renomeiaSemSubstituir(const QString& de, const QString& para) {
   // are two steps there.
   if (QFileInfo::exists(para)) falha("Erro ao renomear", de, EEXIST);
   if (::rename(nativo(de).constData(), nativo(para).constData()) != 0) falha("Erro ao renomear", de);
+}
+
+void criaSegundoNome(const QString& existente, const QString& novo) {
+  if (::link(nativo(existente).constData(), nativo(novo).constData()) != 0) falha("Erro ao criar", novo);
+  sincronizaPasta(novo);
+}
+
+void substituiPorRenomeacao(const QString& de, const QString& para) {
+  if (::rename(nativo(de).constData(), nativo(para).constData()) != 0) falha("Erro ao renomear", de);
+  sincronizaPasta(para);
 }
 
 }  // namespace orvalto

@@ -6,6 +6,7 @@
 // engine runs them off the window thread.
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <stop_token>
@@ -43,13 +44,17 @@ QString textoErroArquivo(const QString& acao, const QString& caminho, int erro);
 // The name a copy into `destino` is written under until it is complete.
 QString nomeTemporarioCopia(const QString& destino);
 
+// Changes the complete copy (open for reading and writing as `fd`) before
+// it reaches the disk and takes its name; throws to abandon the copy.
+using AjusteCopia = std::function<void(int fd, const QString& temporario)>;
+
 // Copies `origem` to `destino`, replacing a file of that name. The copy gets
 // the owner, group and mode of `dono` when given (an error when it cannot),
 // otherwise those of `origem` as far as this process may give them. Stops
 // with an error when `parar` is requested. Throws std::runtime_error;
 // nothing of the copy remains then.
 void copiaDuravel(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
-                  std::stop_token parar = {});
+                  std::stop_token parar = {}, const AjusteCopia& ajuste = {});
 
 // Writes `conteudo` as the whole of `caminho`, replacing a file of that
 // name, the same way: complete and on disk, or not at all. Throws
@@ -58,5 +63,14 @@ void gravaArquivoDuravel(const QString& caminho, const QByteArray& conteudo);
 
 // Renames, refusing to replace an existing `para`. Throws std::runtime_error.
 void renomeiaSemSubstituir(const QString& de, const QString& para);
+
+// Gives the file `existente` a second name `novo` in the same file system
+// (a hard link), refusing to replace an existing `novo`, and flushes the
+// folder. Throws std::runtime_error.
+void criaSegundoNome(const QString& existente, const QString& novo);
+
+// Renames `de` to `para`, replacing `para` in one step (there is always a
+// file under that name), and flushes the folder. Throws std::runtime_error.
+void substituiPorRenomeacao(const QString& de, const QString& para);
 
 }  // namespace orvalto

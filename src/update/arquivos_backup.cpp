@@ -3,6 +3,7 @@
 #include "platform/copia_duravel.h"
 #include "platform/files.h"
 
+#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -24,10 +25,16 @@ bool ehNomeBackup(const QString& nome) {
   return padrao.match(nome).hasMatch();
 }
 
+namespace {
+
+// DDMMYYhhmmss as YYMMDDhhmmss: text order is then time order.
+QString ordemCarimbo(const QString& c) { return c.mid(4, 2) + c.mid(2, 2) + c.mid(0, 2) + c.mid(6, 6); }
+
+}  // namespace
+
 QString chaveCarimbo(const QString& caminho) {
   const QString nome = QFileInfo(caminho).fileName();
-  const QString c = nome.left(nome.lastIndexOf('.')).right(12);
-  return c.mid(4, 2) + c.mid(2, 2) + c.mid(0, 2) + c.mid(6, 6);
+  return ordemCarimbo(nome.left(nome.lastIndexOf('.')).right(12));
 }
 
 QString caminhoArquivoBanco(const QString& localizacao) {
@@ -71,17 +78,47 @@ QString maisAntigo(const QStringList& backups) {
 
 }  // namespace
 
-bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro) {
+bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro, const QString& preservado) {
   if (pasta.isEmpty()) return true;  // never the current folder
   const int limite = std::max(manter, 1);
+  const QString nomePreservado = QFileInfo(preservado).fileName();
   for (QStringList backups = backupsDaPasta(pasta); backups.size() > limite; backups = backupsDaPasta(pasta)) {
-    const QString alvo = pasta + QFileInfo(maisAntigo(backups)).fileName();
+    QStringList candidatos = backups;
+    candidatos.removeIf([&](const QString& c) { return QFileInfo(c).fileName() == nomePreservado; });
+    if (candidatos.isEmpty()) return true;
+    const QString alvo = pasta + QFileInfo(maisAntigo(candidatos)).fileName();
     if (::unlink(QFile::encodeName(alvo).constData()) != 0) {
       if (erro) *erro = textoErroArquivo("Erro ao apagar", alvo, errno);
       return false;
     }
   }
   return true;
+}
+
+QString nomeCopiaAnterior(const QString& banco, const QDateTime& quando) {
+  return banco + ".ANTES-RESTORE-" + quando.toString("ddMMyyHHmmss");
+}
+
+void PLimitaCopiasAnteriores(const QString& banco, int manter, const QString& preservada,
+                             const std::function<void(const QString&)>& avisa) {
+  const QFileInfo info(banco);
+  const QRegularExpression padrao("^" + QRegularExpression::escape(info.fileName()) + "\\.ANTES-RESTORE-\\d{12}$");
+  QStringList copias;
+  for (const QString& nome : QDir(info.path()).entryList(QDir::Files | QDir::Hidden))
+    if (padrao.match(nome).hasMatch() && nome != QFileInfo(preservada).fileName()) copias.append(nome);
+  // Oldest first by stamp (YYMMDD before the time), the name deciding ties.
+  std::sort(copias.begin(), copias.end(), [](const QString& a, const QString& b) {
+    const QString ka = ordemCarimbo(a.right(12)), kb = ordemCarimbo(b.right(12));
+    return ka != kb ? ka < kb : a < b;
+  });
+  const int limite = std::max(manter, 1) - (QFileInfo::exists(preservada) ? 1 : 0);
+  for (qsizetype i = 0; i < copias.size() - limite; ++i) {
+    const QString alvo = info.dir().filePath(copias[i]);
+    if (::unlink(QFile::encodeName(alvo).constData()) == 0)
+      avisa("Cópia anterior \"" + alvo + "\" apagada: ficam no máximo " + QString::number(std::max(manter, 1)) + ".");
+    else
+      avisa(textoErroArquivo("Erro ao apagar", alvo, errno));
+  }
 }
 
 void PApagaBackupsInterrompidos(const QString& pasta) {

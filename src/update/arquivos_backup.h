@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace orvalto {
 
 inline constexpr const char* kPrefixoBackup = "BkpOrvalto_";
@@ -36,9 +38,22 @@ void PListaArquivosExtensao(const QString& pasta, const QString& extensao, QStri
 QString backupMaisRecente(const QString& pasta);
 
 // Deletes the oldest backups of `pasta` (ending with a separator) until
-// `manter` remain, never fewer than one: the newest always stays. Stops at a
-// file that cannot be deleted; false then, with the reason in `erro`.
-bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro = nullptr);
+// `manter` remain, never fewer than one: the newest always stays, and so
+// does `preservado` (this run's backup, whatever the stamps of the others
+// say: a clock set wrong gives them any stamp). Stops at a file that cannot
+// be deleted; false then, with the reason in `erro`.
+bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro = nullptr,
+                          const QString& preservado = {});
+
+// The copies a restore keeps of the database it replaced: `banco` +
+// ".ANTES-RESTORE-" + DDMMYYhhmmss, beside it.
+QString nomeCopiaAnterior(const QString& banco, const QDateTime& quando);
+
+// Deletes the oldest of those copies until `manter` remain (never fewer than
+// one, and never `preservada`, the one just made), telling `avisa` of each
+// one deleted or that could not be.
+void PLimitaCopiasAnteriores(const QString& banco, int manter, const QString& preservada,
+                             const std::function<void(const QString&)>& avisa);
 
 // Deletes from `pasta` (ending with a separator) the unfinished copies of
 // backups that a stopped program left (a backup's name plus the copy's

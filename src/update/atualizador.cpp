@@ -1,6 +1,7 @@
 #include "update/atualizador.h"
 
 #include "db/conexoes_ativas.h"
+#include "update/registro_pastas.h"
 #include "db/database_connector.h"
 #include "db/schema.h"
 #include "db/transactions.h"
@@ -63,6 +64,10 @@ bool TfrmAtualizador::FDescompactaArquivo(const QString& arquivo, const QString&
 }
 
 int TfrmAtualizador::FContaConexoes() { return orvalto::FContaConexoes(CnOrvalto); }
+
+bool TfrmAtualizador::FConferePastasAntesDoDownload() { return orvalto::FConferePastasAntesDoDownload(contexto_); }
+
+void TfrmAtualizador::PRegistraPastasDaAtualizacao() { orvalto::PRegistraPastasDaAtualizacao(contexto_); }
 
 QString TfrmAtualizador::FDescreveConexoesAtivas() { return orvalto::FDescreveConexoesAtivas(CnOrvalto); }
 

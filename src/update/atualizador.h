@@ -74,6 +74,12 @@ class TfrmAtualizador {
   // Who is attached besides the updater: address, user and program each.
   QString FDescreveConexoesAtivas();
   bool FVerificaPastas();
+  // Before anything is downloaded: both folders exist and sit on the file
+  // system recorded for them (an unmounted share leaves an empty local
+  // folder). Shows and logs why not.
+  bool FConferePastasAntesDoDownload();
+  // After a successful run: the folders' file systems are recorded.
+  void PRegistraPastasDaAtualizacao();
   bool FVerificaCaminhoBanco() { return backup_->FVerificaCaminhoBanco(); }
   bool FRealizaBackup() { return backup_->FRealizaBackup(); }
   bool FRestauraBackup() { return backup_->FRestauraBackup(); }

@@ -13,6 +13,12 @@ namespace orvalto {
 
 class IndicadorEspera;
 
+// The backup a run made: the restore puts back exactly this file.
+struct BackupFeito {
+  QString caminho;
+  qint64 tamanho = -1;
+};
+
 class BackupBanco {
  public:
   BackupBanco(const ContextoEstagio& contexto, IndicadorEspera& indicador);
@@ -22,28 +28,39 @@ class BackupBanco {
   // Errors are not caught.
   bool FVerificaCaminhoBanco();
 
-  // Copies the database file to the backup folder and rotates the backups.
-  // True, or a FalhaEtapa whose text is mensagem::erroBackup(the cause):
-  // the run logs it and sends it on to the terminal as it is.
+  // Copies the database file to the backup folder under Firebird's backup
+  // lock (workstations may attach and write meanwhile) and rotates the
+  // backups, never deleting the one just made. First makes sure the folder
+  // has room for it. True, or a FalhaEtapa whose text is
+  // mensagem::erroBackup(the cause): the run logs it and sends it on to the
+  // terminal as it is.
   bool FRealizaBackup();
 
-  // Puts the latest backup in the database file's place, keeping the file
-  // it replaces beside it. Never throws; false (with a log line) when
-  // nothing was restored, and then the database file is as it was.
+  // Puts this run's backup (the latest one when this engine made none) in
+  // the database file's place, keeping the file it replaces beside it (at
+  // most NUMEROBACKUP such copies). Never throws; false (with a log line)
+  // when nothing was restored, and then the database file is as it was.
   bool FRestauraBackup();
+
+  // The backup the last FRealizaBackup made; empty when it failed.
+  const BackupFeito& BackupDestaExecucao() const { return backupFeito_; }
 
  private:
   QString pastaBackup() const;
   void copiaParaBackup(const QString& pasta);
+  void copiaTravada(const QString& banco, const QString& nome) const;
+  QString escolheBackup(const QString& pasta) const;
   void restaura(const QString& pasta);
-  void colocaNoLugar(const QString& backup, const QString& banco);
+  QString colocaNoLugar(const QString& backup, const QString& banco);
   void gravaFazerBackup(bool arquivoExiste) const;
+  int numeroBackups() const;
   void rodaBackups(const QString& pasta) const;
   void mostraEspera(const QString& titulo) const;
   void escondeEspera() const;
 
   ContextoEstagio contexto_;
   IndicadorEspera& indicador_;
+  BackupFeito backupFeito_;
 };
 
 }  // namespace orvalto

@@ -5,10 +5,12 @@
 namespace orvalto {
 namespace {
 
-void copiaServindoEventos(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono) {
+void copiaServindoEventos(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
+                          const AjusteCopia& ajuste = {}) {
   // The worker gets copies of everything it uses.
-  executaServindoEventos(
-      [origem, destino, dono](std::stop_token parar) { copiaDuravel(origem, destino, dono, parar); });
+  executaServindoEventos([origem, destino, dono, ajuste](std::stop_token parar) {
+    copiaDuravel(origem, destino, dono, parar, ajuste);
+  });
 }
 
 }  // namespace
@@ -17,6 +19,10 @@ void PCopiaArquivo(const QString& origem, const QString& destino) { copiaServind
 
 void PCopiaArquivo(const QString& origem, const QString& destino, const DonoArquivo& dono) {
   copiaServindoEventos(origem, destino, dono);
+}
+
+void PCopiaArquivo(const QString& origem, const QString& destino, const AjusteCopia& ajuste) {
+  copiaServindoEventos(origem, destino, {}, ajuste);
 }
 
 }  // namespace orvalto

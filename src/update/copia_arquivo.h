@@ -17,4 +17,8 @@ void PCopiaArquivo(const QString& origem, const QString& destino);
 // The same with an owner of the caller's choice, which the copy must get.
 void PCopiaArquivo(const QString& origem, const QString& destino, const DonoArquivo& dono);
 
+// The same as the first, with `ajuste` applied to the whole copy (on the
+// worker thread) before it takes its name.
+void PCopiaArquivo(const QString& origem, const QString& destino, const AjusteCopia& ajuste);
+
 }  // namespace orvalto

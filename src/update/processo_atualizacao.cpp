@@ -8,6 +8,7 @@
 #include "db/transactions.h"
 #include "update/atualizador.h"
 #include "update/falha_etapa.h"
+#include <stdexcept>
 
 namespace orvalto {
 namespace {
@@ -72,6 +73,8 @@ void ProcessoAtualizacao::etapas(TfrmAtualizador& motor) {
   exige(motor.FConectaBanco());
   motor.FConectaBases(true);
   passo({}, "Realizando Download de Versões.");
+  // An unmounted share must not get the packages on the local disk.
+  exige(motor.FConferePastasAntesDoDownload(), FalhaEtapa::comEmail(Email::Pastas));
   exige(motor.FBaixaVersoes(true));  // an empty queue ends the run here
   log("Verificando Usuários Conectados.");
   recusaSeHaUsuarios(motor, mensagem::usuariosConectados());
@@ -95,6 +98,7 @@ void ProcessoAtualizacao::etapas(TfrmAtualizador& motor) {
   }
   passo(mensagem::atualizando(5), {});
   motor.PLimpaRecusaAtualizacao();
+  motor.PRegistraPastasDaAtualizacao();
   log("Processo Concluido com Sucesso.");
 }
 

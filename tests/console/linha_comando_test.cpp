@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 
@@ -139,6 +140,13 @@ TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
   EXPECT_EQ(r.saida, "Dados gravados com sucesso!\n");
   EXPECT_FALSE(r.erros.contains("segredo9"));
+  // The folders' file systems are recorded beside the program for the
+  // update to compare.
+  QFile registro(inst.folder() + "/PastasRegistradas.txt");
+  ASSERT_TRUE(registro.open(QIODevice::ReadOnly));
+  const QByteArray registrado = registro.readAll();
+  EXPECT_TRUE(registrado.contains("versoes\t") && registrado.contains(versoes.path().toUtf8())) << registrado.data();
+  EXPECT_TRUE(registrado.contains("backup\t")) << registrado.data();
   r = roda({"--configura", "USAPROXY=N"}, "chave9\n");  // the second save updates the one row
   ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
   EXPECT_EQ(db->query("SELECT COUNT(*) FROM VERSOESCAB").rows.first().first().toInt(), 1);

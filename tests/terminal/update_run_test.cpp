@@ -143,6 +143,8 @@ TEST_F(UpdateRun, AWorkstationsRequestInstallsTheQueuedModulesWhileOthersAreServ
   EXPECT_EQ(readFile(versoes.filePath(oldCopy("PDV.exe"))), "versão antiga");
   EXPECT_TRUE(QDir(versoes.filePath("TMP")).entryList(QDir::Files).isEmpty());
   EXPECT_TRUE(connectTo(location)->query("SELECT * FROM VERSOESITEM").isEmpty());
+  // The folders' file systems are recorded for the next run to compare.
+  EXPECT_TRUE(readFile(folder->filePath("PastasRegistradas.txt")).contains("\t" + (versoes.path() + "/").toUtf8() + "\n"));
   EXPECT_EQ(sim->soapCalls("newer", "FConfirmaAtualizacao").size() + sim->soapCalls("older", "FConfirmaAtualizacao").size(), 1);
   ASSERT_EQ(backupFiles().size(), 1);
   EXPECT_EQ(QFileInfo(backups.filePath(backupFiles()[0])).size(), QFileInfo(location.section(':', 1)).size());
@@ -220,4 +222,32 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   EXPECT_EQ(requester->recebido(), "[ERRO]:1|[STATUS]:0|");
   EXPECT_EQ(sim->mails().size(), 1);
   EXPECT_TRUE(versionFiles().isEmpty());
+
+  // A versions folder that is not on the file system recorded for it (a
+  // share not mounted leaves its empty local mount point), then one that is
+  // gone: refused before any download, with the folder and the reason.
+  connectTo(location)->execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?", {backups.path() + "/"});
+  QDir(versoes.path()).removeRecursively();
+  QDir().mkpath(versoes.path());
+  writeFile(folder->filePath("PastasRegistradas.txt"), "versoes\t999999\t" + (versoes.path() + "/\n").toUtf8());
+  const qsizetype pacotes = sim->requests("package").size();
+  requester->limpa();
+  ASSERT_TRUE(updateFrom(*requester));
+  EXPECT_EQ(requester->recebido(), "[ERRO]:1|[STATUS]:0|");
+  EXPECT_TRUE(folder->logLines().join('\n').contains(
+      "FAtualizacao: Pasta de versões \"" + versoes.path() + "/\" está em outro sistema de arquivos"))
+      << folder->logLines().join("\n").toStdString();
+  ASSERT_FALSE(folder->scripted.messages().isEmpty());
+  EXPECT_TRUE(folder->scripted.messages().last().text.contains("está em outro sistema de arquivos"));
+
+  connectTo(location)->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versoes.path() + "/nao-montada/"});
+  requester->limpa();
+  ASSERT_TRUE(updateFrom(*requester));
+  EXPECT_EQ(requester->recebido(), "[ERRO]:1|[STATUS]:0|");
+  EXPECT_TRUE(folder->logLines().join('\n').contains(
+      "FAtualizacao: Pasta de versões \"" + versoes.path() + "/nao-montada/\" não encontrada."));
+  EXPECT_EQ(folder->scripted.messages().last().text, "Caminho para armazenamento de versões não foi encontrado.");
+  EXPECT_EQ(sim->mails().size(), 3);
+  EXPECT_EQ(sim->requests("package").size(), pacotes);
+  EXPECT_EQ(QDir(versoes.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }

@@ -8,12 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace orvalto;
 using namespace orvalto::test;
@@ -172,11 +177,105 @@ TEST_F(BackupFixture, BackupRotatesAndTheRestorePutsItBackOnlyWhenAlone) {
   EXPECT_FALSE(engine->Indicador().ligado());
 }
 
-TEST_F(BackupFixture, RestoreWithoutBackupsChangesNothing) {
+TEST_F(BackupFixture, RestoreWithoutBackupsOrRoomChangesNothing) {
   EXPECT_FALSE(engine->FRestauraBackup());
   EXPECT_EQ(cab("FAZERBACKUP"), "S");
   EXPECT_EQ(marks(location), QStringList({"antes"}));
   EXPECT_TRUE(logLines().last().startsWith("FRestauraBackup: Nenhum backup encontrado em"));
+
+  // A backup larger than the room beside the database (sparse: it takes no
+  // room itself).
+  QFile enorme(backups.filePath("BkpOrvalto_010124000001.FB"));
+  ASSERT_TRUE(enorme.open(QIODevice::WriteOnly) && enorme.resize(qint64(1) << 42));
+  enorme.close();
+  EXPECT_FALSE(engine->FRestauraBackup());
+  const QString linha = logLines().last();
+  EXPECT_TRUE(linha.startsWith("FRestauraBackup: Espaço insuficiente em \"" + QFileInfo(databaseFile).path() + "\": livres "))
+      << linha.toStdString();
+  EXPECT_TRUE(linha.endsWith(" (backup de 4194304.0 MiB mais a margem de 209779.2 MiB). O backup não foi restaurado."))
+      << linha.toStdString();
+  EXPECT_EQ(marks(location), QStringList({"antes"}));
+  EXPECT_TRUE(QDir(QFileInfo(databaseFile).path()).entryList({QFileInfo(databaseFile).fileName() + ".*"}).isEmpty());
+}
+
+// A clock set wrong gives other backups any stamp: the rotation keeps the
+// backup this run made, and the restore puts back that one. The copies of
+// the replaced database are capped like the backups.
+TEST_F(BackupFixture, ThisRunsBackupIsKeptAndRestoredWhateverTheStamps) {
+  setBackupFolder(backups.path() + "/", 1);
+  writeFile(backups.filePath("BkpOrvalto_010199000000.FB"), "newer-named");
+  ASSERT_TRUE(engine->FRealizaBackup());
+  const QString made = engine->Backup().BackupDestaExecucao().caminho;
+  EXPECT_EQ(filesIn(backups.path()), QStringList({QFileInfo(made).fileName()}));
+
+  writeFile(backups.filePath("BkpOrvalto_010199000000.FB"), "newer-named");
+  const QString banco = QFileInfo(databaseFile).fileName();
+  writeFile(databaseFile + ".ANTES-RESTORE-010120000000", "older copy");
+  writeFile(databaseFile + ".ANTES-RESTORE-311299000000", "newer-named copy");
+  engine->CnOrvalto.execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
+  ASSERT_TRUE(engine->FRestauraBackup());
+  EXPECT_EQ(marks(location), QStringList({"antes"}));
+  EXPECT_TRUE(QFile::exists(made));
+  const QStringList kept = QDir(QFileInfo(databaseFile).path()).entryList({banco + ".*"});
+  ASSERT_EQ(kept.size(), 1) << kept.join(" ").toStdString();
+  EXPECT_EQ(marks("localhost:" + QFileInfo(databaseFile).path() + "/" + kept[0]), QStringList({"antes", "depois"}));
+  EXPECT_EQ(logLines().filter(QRegularExpression("^FRestauraBackup: Cópia anterior .*ANTES-RESTORE-(010120|311299)000000\" "
+                                                 "apagada: ficam no máximo 1\\.$")).size(), 2)
+      << logLines().join("\n").toStdString();
+
+  // A backup changed since it was made is not put back.
+  writeFile(made, "truncated");
+  EXPECT_FALSE(engine->FRestauraBackup());
+  EXPECT_TRUE(logLines().last().startsWith("FRestauraBackup: O backup desta atualização \"" + made + "\" não está como foi feito"));
+  EXPECT_EQ(marks(location), QStringList({"antes"}));
+}
+
+// Under the backup lock another connection may attach and write during the
+// copy: the copy is still a whole database the server opens as it is, and
+// the lock is gone afterwards, as is one a stopped copy had left.
+TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
+  // About 16 MiB that do not compress, so that the copy takes a while.
+  engine->CnOrvalto.execute("CREATE TABLE LASTRO (DADOS VARCHAR(32000))");
+  engine->CnOrvalto.execute(
+      "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 512) DO BEGIN "
+      "INSERT INTO LASTRO VALUES (LPAD('', 32000, UUID_TO_CHAR(GEN_UUID()) || UUID_TO_CHAR(GEN_UUID()))); "
+      "I = I + 1; END END");
+  // A lock left held by a copy that was stopped is ended first.
+  connectTo(location)->execute("ALTER DATABASE BEGIN BACKUP");
+  std::atomic<bool> parar{false};
+  std::atomic<int> escritas{0}, sobTrava{0};
+  std::thread escritor([&] {
+    const std::unique_ptr<FbConnection> db = connectTo(location);
+    while (!parar) {
+      db->execute("INSERT INTO MARCA (V) VALUES (\"estação\")");
+      ++escritas;
+      if (db->query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").rows.value(0).value(0).toInt() == 1) ++sobTrava;
+    }
+  });
+  // The writer is attached and writing before the backup starts.
+  for (QDeadlineTimer prazo(30000); escritas == 0 && !prazo.hasExpired();) std::this_thread::yield();
+  bool feito = false;
+  try {
+    feito = engine->FRealizaBackup();
+  } catch (const std::exception& e) {
+    ADD_FAILURE() << e.what();
+  }
+  parar = true;
+  escritor.join();
+  ASSERT_TRUE(feito);
+  EXPECT_GT(sobTrava.load(), 0) << "no write happened while the copy was locked";
+
+  const QString made = engine->Backup().BackupDestaExecucao().caminho;
+  const std::unique_ptr<FbConnection> copia = connectTo("localhost:" + made);
+  const QueryResult lastro = copia->query("SELECT COUNT(*), MIN(CHAR_LENGTH(DADOS)) FROM LASTRO");
+  EXPECT_EQ(lastro.rows.value(0).value(0).toLongLong(), 512);
+  EXPECT_EQ(lastro.rows.value(0).value(1).toLongLong(), 32000);
+  EXPECT_EQ(copia->query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").rows.value(0).value(0).toInt(), 0);
+  EXPECT_EQ(donoDe(made).uid, donoDe(databaseFile).uid);
+  EXPECT_EQ(connectTo(location)->query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").rows.value(0).value(0).toInt(), 0);
+  EXPECT_FALSE(QFile::exists(databaseFile + ".delta"));
+  EXPECT_TRUE(logLines().contains("FRealizaBackup: O banco estava em modo de backup, deixado por uma cópia interrompida; "
+                                  "modo encerrado."));
 }
 
 // A full disk fails the backup with the system's reason and leaves nothing
@@ -190,10 +289,12 @@ TEST_F(BackupFixture, FullDiskFailsTheBackupAndLeavesNoFile) {
     engine->FRealizaBackup();
     ADD_FAILURE() << "backup on a full disk succeeded";
   } catch (const std::runtime_error& e) {
+    // Found before anything is written, with the figures.
     const QString text = QString::fromUtf8(e.what());
-    EXPECT_TRUE(text.startsWith("[ERRO]:3| Erro ao realizar backup; Erro ao gravar \"" + mountPoint.path() + "/novo/BkpOrvalto_"))
+    EXPECT_TRUE(text.startsWith("[ERRO]:3| Erro ao realizar backup; Espaço insuficiente em \"" + mountPoint.path() +
+                                "/novo/\": livres "))
         << e.what();
-    EXPECT_TRUE(text.endsWith(".FB.copiando\": No space left on device")) << e.what();
+    EXPECT_TRUE(text.contains(" MiB (banco de dados de ")) << e.what();
   }
   EXPECT_EQ(QDir(mountPoint.path() + "/novo").entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
   EXPECT_EQ(cab("FAZERBACKUP"), "S");
