@@ -39,6 +39,7 @@ struct AcessoMotor {
   static DownloadPacotes& download(TfrmAtualizador& motor) { return *motor.download_; }
   static DescobertaVersoes& descoberta(TfrmAtualizador& motor) { return *motor.descoberta_; }
   static TrocaVersoes& troca(TfrmAtualizador& motor) { return *motor.troca_; }
+  static BackupBanco& backup(TfrmAtualizador& motor) { return *motor.backup_; }
   static AutoAtualizacao& autoAtualizacao(TfrmAtualizador& motor) { return *motor.autoAtualizacao_; }
 };
 
@@ -62,6 +63,7 @@ class EngineFixture {
   DownloadPacotes& Download() { return AcessoMotor::download(*engine); }
   DescobertaVersoes& Descoberta() { return AcessoMotor::descoberta(*engine); }
   TrocaVersoes& Troca() { return AcessoMotor::troca(*engine); }
+  BackupBanco& Backup() { return AcessoMotor::backup(*engine); }
   AutoAtualizacao& AutoAtualiza() { return AcessoMotor::autoAtualizacao(*engine); }
 
   QString versionsFolder() const { return versoes.path() + "/"; }

@@ -207,7 +207,7 @@ QString launcher(const QString& folder) {
 TEST_F(StructureFixture, AWindowsProgramFromAWindowsMadePackageRunsThroughItsLauncher) {
   const QString versoes = versionsFolder() + "Versões da Loja 1/";
   QDir().mkpath(versoes);
-  engine->CnOrvalto.execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versoes});
+  CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versoes});
   QTemporaryDir made;
   writeFile(made.filePath("AtualizadorBD.exe"), kProgramaWindows, 0644);
   writeFile(made.filePath("Scripts.sql"), "-- estrutura", 0644);

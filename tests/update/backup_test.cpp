@@ -205,14 +205,14 @@ TEST_F(BackupFixture, ThisRunsBackupIsKeptAndRestoredWhateverTheStamps) {
   setBackupFolder(backups.path() + "/", 1);
   writeFile(backups.filePath("BkpOrvalto_010199000000.FB"), "newer-named");
   ASSERT_TRUE(engine->FRealizaBackup());
-  const QString made = engine->Backup().BackupDestaExecucao().caminho;
+  const QString made = Backup().BackupDestaExecucao().caminho;
   EXPECT_EQ(filesIn(backups.path()), QStringList({QFileInfo(made).fileName()}));
 
   writeFile(backups.filePath("BkpOrvalto_010199000000.FB"), "newer-named");
   const QString banco = QFileInfo(databaseFile).fileName();
   writeFile(databaseFile + ".ANTES-RESTORE-010120000000", "older copy");
   writeFile(databaseFile + ".ANTES-RESTORE-311299000000", "newer-named copy");
-  engine->CnOrvalto.execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
+  CnOrvalto().execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
   ASSERT_TRUE(engine->FRestauraBackup());
   EXPECT_EQ(marks(location), QStringList({"antes"}));
   EXPECT_TRUE(QFile::exists(made));
@@ -235,8 +235,8 @@ TEST_F(BackupFixture, ThisRunsBackupIsKeptAndRestoredWhateverTheStamps) {
 // the lock is gone afterwards, as is one a stopped copy had left.
 TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
   // About 16 MiB that do not compress, so that the copy takes a while.
-  engine->CnOrvalto.execute("CREATE TABLE LASTRO (DADOS VARCHAR(32000))");
-  engine->CnOrvalto.execute(
+  CnOrvalto().execute("CREATE TABLE LASTRO (DADOS VARCHAR(32000))");
+  CnOrvalto().execute(
       "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 512) DO BEGIN "
       "INSERT INTO LASTRO VALUES (LPAD('', 32000, UUID_TO_CHAR(GEN_UUID()) || UUID_TO_CHAR(GEN_UUID()))); "
       "I = I + 1; END END");
@@ -265,7 +265,7 @@ TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
   ASSERT_TRUE(feito);
   EXPECT_GT(sobTrava.load(), 0) << "no write happened while the copy was locked";
 
-  const QString made = engine->Backup().BackupDestaExecucao().caminho;
+  const QString made = Backup().BackupDestaExecucao().caminho;
   const std::unique_ptr<FbConnection> copia = connectTo("localhost:" + made);
   const QueryResult lastro = copia->query("SELECT COUNT(*), MIN(CHAR_LENGTH(DADOS)) FROM LASTRO");
   EXPECT_EQ(lastro.rows.value(0).value(0).toLongLong(), 512);

@@ -109,7 +109,7 @@ TEST_F(DownloadFixture, ACutTransferContinuesWhereItStopped) {
   writeFile(noServidor, noise(300 * 1024, 1));
   queue(sim.packageUrl("Cortado.rar"), "COR");
   const auto cutThenServe = [&](const QJsonObject& then) {
-    engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+    CnOrvalto().execute("DELETE FROM VERSOESITEM");
     QFile::remove(baixado);
     queue(sim.packageUrl("Cortado.rar"), "COR");
     sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
@@ -136,7 +136,7 @@ TEST_F(DownloadFixture, ACutTransferContinuesWhereItStopped) {
 
   // Changed on the server between the attempts.
   QFile::remove(baixado);
-  engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+  CnOrvalto().execute("DELETE FROM VERSOESITEM");
   queue(sim.packageUrl("Cortado.rar"), "COR");
   sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
   EXPECT_FALSE(engine->FBaixaVersoes(false));
@@ -150,7 +150,7 @@ TEST_F(DownloadFixture, ACutTransferContinuesWhereItStopped) {
   // Every byte arrived but the program stopped before the rename: the server
   // refuses a range past the end, and the transfer starts again whole.
   QFile::remove(baixado);
-  engine->CnOrvalto.execute("DELETE FROM VERSOESITEM");
+  CnOrvalto().execute("DELETE FROM VERSOESITEM");
   queue(sim.packageUrl("Cortado.rar"), "COR");
   sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Cortado.rar", QJsonObject{{"truncateAt", 100000}}}}}});
   EXPECT_FALSE(engine->FBaixaVersoes(false));
