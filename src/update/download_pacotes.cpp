@@ -2,6 +2,7 @@
 #include "base/event_pump.h"
 #include "base/interaction.h"
 #include "db/sql_helpers.h"
+#include "platform/arquivo_exclusivo.h"
 #include "platform/files.h"
 #include "update/download_pacotes.h"
 #include "base/console_link.h"
@@ -18,6 +19,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 namespace orvalto {
@@ -37,13 +42,18 @@ void apagaRestosDeTransferencia(const QString& pasta, const EstadoTerminais* est
   for (const QString& nome : listFiles(pasta, "*.baixando")) deleteFile(pasta + nome);
 }
 
+// Created new (a link planted at the name is removed, never followed).
 // Unbuffered: a write that fails (a full disk) fails at once, with the
 // system's reason, instead of later in a flush that no longer knows it.
 void abreParaGravar(QFile& arquivo) {
-  if (!arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+  const int fd = criaArquivoExclusivo(arquivo.fileName(), 0644);
+  if (fd < 0 || !arquivo.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+    const QString motivo = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : arquivo.errorString();
+    if (fd >= 0) ::close(fd);
     throw std::runtime_error(QString("Cannot create file \"%1\". %2")
-                                 .arg(QDir::toNativeSeparators(arquivo.fileName()), arquivo.errorString())
+                                 .arg(QDir::toNativeSeparators(arquivo.fileName()), motivo)
                                  .toStdString());
+  }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "update/http_download.h"
 
+#include "services/fontes_permitidas.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -22,6 +24,7 @@ QNetworkRequest pedido(const QUrl& url, int paradaMs) {
   request.setHeader(QNetworkRequest::UserAgentHeader, "Mozilla/3.0 (compatible; Indy Library)");
   request.setRawHeader("Connection", "close");
   request.setTransferTimeout(paradaMs);
+  redirecionamentoVerificado(request);
   return request;
 }
 
@@ -74,12 +77,17 @@ struct Transferencia {
 
 void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& destino, const EventosDownload& eventos,
                       int paradaMs) {
+  const QString recusa = recusaEndereco(url);
+  if (!recusa.isEmpty()) throw std::runtime_error(recusa.toStdString());
   std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(http.get(pedido(url, paradaMs)),
                                                                   [](QNetworkReply* r) { r->deleteLater(); });
   // A bounded read buffer makes the network side wait for the disk instead
   // of holding the package in memory.
   reply->setReadBufferSize(kBufferLeitura);
   Transferencia t{reply.get(), destino, eventos};
+  vigiaRedirecionamentos(reply.get(), [&t](const QString& texto) {
+    t.guarda(std::make_exception_ptr(std::runtime_error(texto.toStdString())));
+  });
   QObject::connect(reply.get(), &QNetworkReply::readyRead, [&t] { t.grava(); });
   QObject::connect(reply.get(), &QNetworkReply::downloadProgress,
                    [&t](qint64 recebidos, qint64 total) { t.avisa(recebidos, total); });

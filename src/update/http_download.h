@@ -19,7 +19,8 @@ struct EventosDownload {
 
 // Throws std::runtime_error with the failure's text: transport errors, error
 // statuses, a connection cut before the announced length, a write error, or
-// no byte for `paradaMs` milliseconds.
+// no byte for `paradaMs` milliseconds, an address or a redirect outside the
+// allowed sources (no connection is made to it).
 void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& destino, const EventosDownload& eventos,
                       int paradaMs);
 
