@@ -117,7 +117,7 @@ bool checkScenario(const QJsonObject& root, QString* error) {
   }
   const QJsonObject packages = root.value("packages").toObject();
   for (auto it = packages.begin(); it != packages.end(); ++it) {
-    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs"},
+    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "redirect"},
                    "packages." + it.key(), error))
       return false;
   }
@@ -176,6 +176,7 @@ OperationConfig Scenario::operation(const QString& endpoint, const QString& oper
   config.faultCode = object.value("faultCode").toString("Server");
   config.httpStatus = object.value("httpStatus").toInt();
   config.delayMs = object.value("delayMs").toInt();
+  config.redirect = object.value("redirect").toString();
   return config;
 }
 
@@ -187,6 +188,7 @@ PackageConfig Scenario::package(const QString& name) const {
   config.bytesPerSecond = object.value("bytesPerSecond").toInteger(0);
   config.chunked = object.value("chunked").toBool();
   config.delayMs = object.value("delayMs").toInt();
+  config.redirect = object.value("redirect").toString();
   return config;
 }
 

@@ -20,6 +20,7 @@ struct OperationConfig {
   QString faultCode = QStringLiteral("Server");
   int httpStatus = 0;            // non-zero: plain HTTP answer, no SOAP
   int delayMs = 0;
+  QString redirect;         // non-empty: answer 302 to this address instead of the file
 };
 
 struct EndpointConfig {
