@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 
@@ -133,14 +134,18 @@ void redirecionamentoVerificado(QNetworkRequest& request) {
 }
 
 void vigiaRedirecionamentos(QNetworkReply* reply, std::function<void(const QString&)> recusado) {
-  QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, recusado](const QUrl& destino) {
+  // The reply already names the target when it tells of the redirect: the
+  // hop it came from is kept here.
+  auto anterior = std::make_shared<QUrl>(reply->url());
+  QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, recusado, anterior](const QUrl& destino) {
     const QString motivo = fontesPermitidas().motivoRecusa(destino);
     if (motivo.isEmpty()) {
+      *anterior = destino;
       emit reply->redirectAllowed();
       return;
     }
     recusado(textoEnderecoRecusado(destino, motivo + "; redirecionado de " +
-                                                reply->url().toDisplayString(QUrl::RemovePassword)));
+                                                anterior->toDisplayString(QUrl::RemovePassword)));
     reply->abort();
   });
 }

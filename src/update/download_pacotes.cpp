@@ -2,7 +2,6 @@
 #include "base/event_pump.h"
 #include "base/interaction.h"
 #include "db/sql_helpers.h"
-#include "platform/arquivo_exclusivo.h"
 #include "platform/files.h"
 #include "update/download_pacotes.h"
 #include "base/console_link.h"
@@ -21,8 +20,6 @@
 
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 
 namespace orvalto {
@@ -42,18 +39,16 @@ void apagaRestosDeTransferencia(const QString& pasta, const EstadoTerminais* est
   for (const QString& nome : listFiles(pasta, "*.baixando")) deleteFile(pasta + nome);
 }
 
-// Created new (a link planted at the name is removed, never followed).
+// Created new: whatever lies at the name (a leftover, a link planted
+// there) is removed, and O_CREAT|O_EXCL never writes through a link.
 // Unbuffered: a write that fails (a full disk) fails at once, with the
 // system's reason, instead of later in a flush that no longer knows it.
 void abreParaGravar(QFile& arquivo) {
-  const int fd = criaArquivoExclusivo(arquivo.fileName(), 0644);
-  if (fd < 0 || !arquivo.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-    const QString motivo = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : arquivo.errorString();
-    if (fd >= 0) ::close(fd);
+  ::unlink(QFile::encodeName(arquivo.fileName()).constData());
+  if (!arquivo.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
     throw std::runtime_error(QString("Cannot create file \"%1\". %2")
-                                 .arg(QDir::toNativeSeparators(arquivo.fileName()), motivo)
+                                 .arg(QDir::toNativeSeparators(arquivo.fileName()), arquivo.errorString())
                                  .toStdString());
-  }
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 // Atualizador.ini names for the maker: the rule the program would read from
 // such a file, for the tests that run its parts in this process.
 const bool fontesDosTestes = [] {
-  defineFontesPermitidas(FontesPermitidas(FontesPermitidas::doFabricante().padroes() << "127.0.0.1"));
+  defineFontesPermitidas(FontesPermitidas(FontesPermitidas::doFabricante().padroes() + QStringList{"127.0.0.1"}));
   return true;
 }();
 

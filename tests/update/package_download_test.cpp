@@ -177,7 +177,8 @@ TEST_F(DownloadFixture, AddressesOutsideTheAllowedSourcesAreNeverReached) {
       << lines.join("\n").toStdString();
   EXPECT_TRUE(lines.contains(erro + base + "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos)"));
   EXPECT_TRUE(lines.contains(erro + base + "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos; redirecionado de " +
-                             sim.packageUrl("Desvio.rar") + ")"));
+                             sim.packageUrl("Desvio.rar") + ")"))
+      << lines.join("\n").toStdString();
   // An allowed redirect is followed.
   EXPECT_EQ(filesIn(tmpFolder()), QStringList({"Volta.rar"}));
   EXPECT_EQ(QFileInfo(tmpFolder() + "Volta.rar").size(), 300 * 1024);

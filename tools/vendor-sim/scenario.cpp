@@ -176,7 +176,6 @@ OperationConfig Scenario::operation(const QString& endpoint, const QString& oper
   config.faultCode = object.value("faultCode").toString("Server");
   config.httpStatus = object.value("httpStatus").toInt();
   config.delayMs = object.value("delayMs").toInt();
-  config.redirect = object.value("redirect").toString();
   return config;
 }
 
