@@ -15,6 +15,7 @@
 #include "platform/diario_servico.h"
 #include "platform/system.h"
 #include "platform/termination.h"
+#include "services/fontes_permitidas.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s%s", options.error.isEmpty() ? "" : qPrintable(options.error + "\n"), qPrintable(textoUso()));
     return options.help ? 0 : 2;
   }
+  // Before anything may reach the network: only the installation's sources.
+  defineFontesPermitidas(FontesPermitidas::daInstalacao(QFileInfo(runningExecutablePath()).absolutePath()));
   // The settings on the command line: no single-instance check, no port,
   // so that they work beside the running service.
   if (options.mostraConfiguracao || options.alteraConfiguracao) {

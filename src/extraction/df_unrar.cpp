@@ -41,6 +41,7 @@ QString descricaoResultado(int codigo) {
     case kArquivoIncompleto: return QStringLiteral("arquivo incompleto");
     case kOutraExtracao: return QStringLiteral("outra descompactação em andamento");
     case kInterrompida: return QStringLiteral("descompactação interrompida");
+    case kLimiteExcedido: return QStringLiteral("limite de descompactação excedido");
     default: return QStringLiteral("erro desconhecido");
   }
 }
@@ -131,9 +132,13 @@ ResultadoExtracao TDFUnRar::Extract() {
   volumes_ = QStringList{FileName};
   pedidosVolume_ = 0;
   cancelada_ = false;
+  bytesGravados_ = 0;
+  limiteExcedido_ = false;
   contaEntradas(e);
   const ResultadoExtracao volumes = verificaVolumes();
   if (!volumes.completo()) return volumes;
+  const ResultadoExtracao limites = verificaLimites();
+  if (!limites.completo()) return limites;
   return extraiEntradas(e);
 }
 
@@ -141,6 +146,7 @@ ResultadoExtracao TDFUnRar::Extract() {
 // nothing, where an extraction-mode skip would unpack it.
 void TDFUnRar::contaEntradas(const EntradasUnrar& e) {
   fileCount_ = 0;
+  bytesAnunciados_ = 0;
   Passagem passagem(e, *this, RAR_OM_LIST);
   RARHeaderDataEx cabecalho;
   for (;;) {
@@ -148,8 +154,19 @@ void TDFUnRar::contaEntradas(const EntradasUnrar& e) {
     // A header error ends the count; the extraction pass reports it.
     if (e.RARReadHeaderEx(passagem.handle(), &cabecalho) != ERAR_SUCCESS) break;
     if (e.RARProcessFile(passagem.handle(), RAR_SKIP, nullptr, nullptr) != ERAR_SUCCESS) break;
-    if (!(cabecalho.Flags & RHDF_SPLITBEFORE)) ++fileCount_;
+    if (cabecalho.Flags & RHDF_SPLITBEFORE) continue;
+    ++fileCount_;
+    bytesAnunciados_ += (quint64(cabecalho.UnpSizeHigh) << 32) | cabecalho.UnpSize;
   }
+}
+
+ResultadoExtracao TDFUnRar::verificaLimites() const {
+  if (fileCount_ > LimiteEntradas)
+    return {kLimiteExcedido, {}, QString("%1 entradas; o limite é %2").arg(fileCount_).arg(LimiteEntradas)};
+  if (bytesAnunciados_ > LimiteBytes)
+    return {kLimiteExcedido, {},
+            QString("%1 bytes descompactados; o limite é %2").arg(bytesAnunciados_).arg(LimiteBytes)};
+  return {};
 }
 
 ResultadoExtracao TDFUnRar::verificaVolumes() const {
@@ -185,6 +202,8 @@ ResultadoExtracao TDFUnRar::extraiEntradas(const EntradasUnrar& e) {
         nome, cabecalho->RedirType, cabecalho->RedirType ? QString::fromWCharArray(alvoLigacao.data()) : QString());
     if (!motivo.isEmpty()) return {kEntradaRecusada, nome, motivo};
     const int processado = e.RARProcessFile(passagem.handle(), RAR_EXTRACT, destino.data(), nullptr);
+    if (limiteExcedido_)
+      return {kLimiteExcedido, nome, QString("mais de %1 bytes descompactados").arg(LimiteBytes)};
     if (cancelada_) return {kInterrompida, nome, {}};
     if (processado != ERAR_SUCCESS) return {processado, nome, {}};
     const QString caminho = QDir(Directory).filePath(nome);
@@ -207,7 +226,11 @@ int TDFUnRar::trataMensagem(unsigned int mensagem, long p1, long p2) {
       if (volume.isEmpty() || !fileExists(volume) || ++pedidosVolume_ > kPedidosVolume) return -1;
       return 0;
     }
-    case UCM_PROCESSDATA: return cancelada_ ? -1 : 0;
+    case UCM_PROCESSDATA:
+      // Headers can lie about sizes: the bytes actually written count.
+      bytesGravados_ += quint64(p2 > 0 ? p2 : 0);
+      if (bytesGravados_ > LimiteBytes) limiteExcedido_ = true;
+      return cancelada_ || limiteExcedido_ ? -1 : 0;
     case UCM_NEEDPASSWORD: {
       char* buffer = reinterpret_cast<char*>(p1);
       if (!buffer || p2 <= 0) return 0;

@@ -28,6 +28,12 @@ inline constexpr int kEntradaRecusada = -2;    // an entry would land outside th
 inline constexpr int kArquivoIncompleto = -3;  // a volume is cut short or its headers are damaged
 inline constexpr int kOutraExtracao = -4;      // another extraction is running
 inline constexpr int kInterrompida = -5;       // stopped on request
+inline constexpr int kLimiteExcedido = -6;     // more entries or unpacked bytes than allowed
+
+// The largest real package unpacks to a few hundred megabytes and a few
+// thousand entries: anything far beyond is a bomb, not a version.
+inline constexpr quint64 kLimiteEntradasPadrao = 100000;
+inline constexpr quint64 kLimiteBytesPadrao = quint64(4) << 30;  // 4 GiB
 
 struct ResultadoExtracao {
   int codigo = 0;   // 0 when every entry was extracted
@@ -50,6 +56,11 @@ class TDFUnRar {
   QString FileName;   // the archive
   QString Directory;  // the destination folder
   QString Password;   // given to the library when it asks; this system never sets it
+  // An archive with more entries, or whose entries unpack to more bytes, is
+  // refused before anything is written; data that unpacks beyond what its
+  // headers announced stops the extraction when it passes the limit.
+  quint64 LimiteEntradas = kLimiteEntradasPadrao;
+  quint64 LimiteBytes = kLimiteBytesPadrao;
   // Raised once per entry the extraction pass reads, on the thread that
   // runs Extract.
   std::function<void(quint32 FilesProcessed, quint32 FileCount)> OnProgress;
@@ -73,12 +84,16 @@ class TDFUnRar {
   int trataMensagem(unsigned int mensagem, long p1, long p2);
   void contaEntradas(const EntradasUnrar& e);
   ResultadoExtracao verificaVolumes() const;
+  ResultadoExtracao verificaLimites() const;
   ResultadoExtracao extraiEntradas(const EntradasUnrar& e);
 
   ReferenciaUnrar biblioteca_;
   int dllVersion_ = 0;
   quint32 fileCount_ = 0;
   quint32 filesProcessed_ = 0;
+  quint64 bytesAnunciados_ = 0;   // by the headers, counting pass
+  quint64 bytesGravados_ = 0;     // by the library, extraction pass
+  bool limiteExcedido_ = false;
   QStringList gravados_;
   QStringList volumes_;
   int pedidosVolume_ = 0;

@@ -1,11 +1,11 @@
 #include "extraction/unrar_library.h"
 
+#include "platform/copia_duravel.h"
 #include "platform/dynamic_library.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <clocale>
 #include <mutex>
@@ -73,18 +73,16 @@ void PGravaDllUnrar(const QString& pastaExecutavel) {
   if (!recurso.open(QIODevice::ReadOnly)) throw std::runtime_error("UnRAR library resource missing");
   // Written under another name and renamed when complete: a file cut short
   // would otherwise stay beside the executable for good.
-  QSaveFile arquivo(caminho);
-  if (!arquivo.open(QIODevice::WriteOnly) || arquivo.write(recurso.readAll()) != recurso.size() || !arquivo.commit())
-    throw std::runtime_error(QString("Cannot create file \"%1\". %2")
-                                 .arg(QDir::toNativeSeparators(caminho), arquivo.errorString())
-                                 .toStdString());
+  gravaArquivoDuravel(caminho, recurso.readAll());
 }
 
 bool LoadUnrarLibrary(const QString& pastaExecutavel) {
   Vinculo& v = vinculo();
   std::lock_guard<std::mutex> guarda(v.trava);
   if (v.referencias == 0) {
-    if (!v.biblioteca.load(caminhoAoLado(pastaExecutavel)) && !v.biblioteca.load(QString::fromLatin1(kArquivoUnrar)))
+    // The system's copy gets the distribution's security updates; the
+    // program's own copy is never refreshed and serves only without it.
+    if (!v.biblioteca.load(QString::fromLatin1(kArquivoUnrar)) && !v.biblioteca.load(caminhoAoLado(pastaExecutavel)))
       return false;
     // Entry names reach the library as multibyte text: without a UTF-8
     // character type, names outside ASCII fail.

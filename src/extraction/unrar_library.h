@@ -2,7 +2,8 @@
 // The UnRAR library, loaded at run time by name: one process-wide table of
 // its entry points that every extraction shares. The program carries the
 // library file among its resources and writes it beside itself when it is
-// missing, so an installation works without the system's copy.
+// missing, so an installation works without the system's copy (which is
+// preferred whenever it is there).
 #include <QString>
 
 struct RAROpenArchiveData;
@@ -34,8 +35,8 @@ struct EntradasUnrar {
 // whatever it holds. Throws std::runtime_error when it cannot be written.
 void PGravaDllUnrar(const QString& pastaExecutavel);
 
-// Loads the library, from the executable's folder first and then from the
-// system's, and looks its entry points up; nothing changes when it cannot
+// Loads the library, the system's first and the one beside the executable
+// only when the system has none, and looks its entry points up; nothing changes when it cannot
 // be loaded. Every load that succeeds takes one reference and every unload
 // gives one back: the library goes, and the table is emptied, with the last
 // one, so an extraction never finds the table emptied under it. True when

@@ -1,5 +1,7 @@
 #include "platform/copia_duravel.h"
 
+#include "platform/arquivo_exclusivo.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -94,7 +96,7 @@ void aplicaDono(int fd, const DonoArquivo& dono, bool obrigatorio, const QString
   if (::fstat(fd, &atual) != 0) falha("Erro ao ler os atributos de", destino);
   if ((atual.st_uid != dono.uid || atual.st_gid != dono.gid) && ::fchown(fd, dono.uid, dono.gid) != 0 && obrigatorio)
     falha("Erro ao definir o dono de", destino);
-  if (::fchmod(fd, dono.modo & 0777) != 0) falha("Erro ao definir as permissões de", destino);
+  if (::fchmod(fd, modoSeguro(dono.modo)) != 0) falha("Erro ao definir as permissões de", destino);
 }
 
 void sincronizaPasta(const QString& arquivo) {
@@ -115,7 +117,7 @@ void copiaParaTemporario(const QString& origem, const QString& temporario, const
   if (in.fd() < 0) falha("Erro ao abrir", origem);
   const DonoArquivo donoFinal = dono ? *dono : donoDoDescritor(in.fd(), origem);
   // Nobody else may read the copy before it is whole: private until the end.
-  Descritor out(::open(nativo(temporario).constData(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+  Descritor out(criaArquivoExclusivo(temporario, 0600));
   if (out.fd() < 0) falha("Erro ao criar", temporario);
   copiaConteudo(in.fd(), out.fd(), origem, temporario, parar);
   if (ajuste) ajuste(out.fd(), temporario);
@@ -169,7 +171,7 @@ void copiaDuravel(const QString& origem, const QString& destino, const std::opti
 
 void gravaArquivoDuravel(const QString& caminho, const QByteArray& conteudo) {
   substituiQuandoCompleto(caminho, [&](const QString& temporario) {
-    Descritor out(::open(nativo(temporario).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    Descritor out(criaArquivoExclusivo(temporario, 0644));
     if (out.fd() < 0) falha("Erro ao criar", temporario);
     gravaTudo(out.fd(), conteudo.constData(), size_t(conteudo.size()), temporario);
     if (::fdatasync(out.fd()) != 0 || out.fecha() != 0) falha("Erro ao gravar", temporario);

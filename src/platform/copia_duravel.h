@@ -2,7 +2,9 @@
 // Whole-file copies that never leave a half-written file under the target's
 // name: the bytes go to a temporary file beside the target, are flushed to
 // disk, and only then take the target's name. Errors carry the file and the
-// system's reason ("No space left on device"). These calls block; the
+// system's reason ("No space left on device"). The temporary file is always
+// created new (arquivo_exclusivo.h) and a copy never carries setuid,
+// setgid or others' write. These calls block; the
 // engine runs them off the window thread.
 #include <QString>
 

@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/arquivo_exclusivo.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -60,16 +62,17 @@ bool copyBytes(int in, int out) {
   }
 }
 
-// Copies into `temp`, with the source's permission bits and modification
-// time (as the Windows copy keeps them).
+// Copies into `temp`, with the source's permission bits (never setuid,
+// setgid or others' write) and modification time (as the Windows copy
+// keeps them).
 bool copyToTemp(const QString& from, const QString& temp) {
   const int in = ::open(from.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
   struct stat st {};
   const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
-                      ? ::open(temp.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
+                      ? criaArquivoExclusivo(temp, 0600)
                       : -1;
-  bool ok = out >= 0 && copyBytes(in, out) && ::fchmod(out, st.st_mode & 07777) == 0;
+  bool ok = out >= 0 && copyBytes(in, out) && ::fchmod(out, modoSeguro(st.st_mode)) == 0;
   if (ok) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ok = ::futimens(out, times) == 0;

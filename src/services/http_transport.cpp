@@ -1,5 +1,7 @@
 #include "services/http_transport.h"
 
+#include "services/fontes_permitidas.h"
+
 #include <QAuthenticator>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -73,6 +75,7 @@ bool HttpTransport::applyProxy(QString* error) {
 
 QNetworkRequest HttpTransport::request(const QUrl& url, const HttpHeaders& headers) const {
   QNetworkRequest req(url);
+  redirecionamentoVerificado(req);
   for (const auto& [name, value] : headers) req.setRawHeader(name, value);
 #if QT_CONFIG(ssl)
   QSslConfiguration ssl = QSslConfiguration::defaultConfiguration();
@@ -84,14 +87,16 @@ QNetworkRequest HttpTransport::request(const QUrl& url, const HttpHeaders& heade
 
 HttpResult HttpTransport::get(const QUrl& url) {
   HttpResult result;
-  if (!applyProxy(&result.errorText)) return result;
+  result.errorText = recusaEndereco(url);
+  if (!result.errorText.isEmpty() || !applyProxy(&result.errorText)) return result;
   auto manager = manager_;
   return wait(manager, manager->get(request(url, {})));
 }
 
 HttpResult HttpTransport::post(const QUrl& url, const QByteArray& body, const HttpHeaders& headers) {
   HttpResult result;
-  if (!applyProxy(&result.errorText)) return result;
+  result.errorText = recusaEndereco(url);
+  if (!result.errorText.isEmpty() || !applyProxy(&result.errorText)) return result;
   auto manager = manager_;
   return wait(manager, manager->post(request(url, headers), body));
 }
@@ -103,6 +108,8 @@ HttpResult HttpTransport::wait(const std::shared_ptr<QNetworkAccessManager>& man
   HttpResult result;
   bool tooLarge = false, timedOut = false;
   const qint64 limit = options_->maxResponseBytes;
+  QString refused;
+  vigiaRedirecionamentos(reply, [&refused](const QString& text) { refused = text; });
   QEventLoop loop;
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   QObject::connect(reply, &QIODevice::readyRead, &loop, [&] {
@@ -133,8 +140,10 @@ HttpResult HttpTransport::wait(const std::shared_ptr<QNetworkAccessManager>& man
   }
   if (!tooLarge && reply->isOpen()) result.body += reply->readAll();
   result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-  result.ok = reply->error() == QNetworkReply::NoError && !tooLarge && !timedOut;
-  if (tooLarge)
+  result.ok = reply->error() == QNetworkReply::NoError && !tooLarge && !timedOut && refused.isEmpty();
+  if (!refused.isEmpty())
+    result.errorText = refused;
+  else if (tooLarge)
     result.errorText = QString("Resposta de %1 maior que %2 bytes").arg(reply->url().toString()).arg(limit);
   else if (timedOut)
     result.errorText = QString("Tempo esgotado esperando resposta de %1").arg(reply->url().toString());

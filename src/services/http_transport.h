@@ -4,7 +4,9 @@
 // other events (terminal data, timer ticks) are handled meanwhile; a
 // deadline and a size limit keep a silent or endless server from holding
 // the caller forever. Credentials answer the server's or the proxy's
-// challenge once; certificate errors of HTTPS servers are ignored.
+// challenge once; certificate errors of HTTPS servers are ignored. An
+// address, or a redirect, outside the allowed sources (fontes_permitidas.h)
+// fails without a connection.
 #include <QByteArray>
 #include <QList>
 #include <QPair>

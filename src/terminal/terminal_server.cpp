@@ -5,6 +5,8 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace orvalto {
 namespace {
 
@@ -16,7 +18,7 @@ constexpr int kFilaDeConexoes = 1024;
 }  // namespace
 
 TerminalServer::TerminalServer(EstadoTerminais& estado, const AppContext& ctx, QObject* parent)
-    : QObject(parent), estado_(estado), ctx_(ctx) {
+    : QObject(parent), estado_(estado), ctx_(ctx), politica_(PoliticaTerminais::daInstalacao(ctx.exeDir)) {
   server_.setListenBacklogSize(kFilaDeConexoes);
   connect(&server_, &QTcpServer::newConnection, this, &TerminalServer::ServerClientConnect);
   connect(this, &TerminalServer::atualizacaoPedida, this, [this] { atualizacaoPendente_ = false; },
@@ -37,7 +39,7 @@ QMetaObject::Connection TerminalServer::atendePedido(void (TerminalServer::*pedi
                           Qt::QueuedConnection);
 }
 
-bool TerminalServer::escuta(quint16 porta) { return server_.listen(QHostAddress::Any, porta); }
+bool TerminalServer::escuta(quint16 porta) { return server_.listen(politica_.enderecoEscuta(), porta); }
 
 void TerminalServer::SendMessage(const QString& mensagem, const QString& endereco) {
   const QString alvo = endereco.isEmpty() ? estado_.IPSolicitante : endereco;
@@ -63,7 +65,26 @@ void TerminalServer::ServerClientConnect() {
   }
 }
 
+// A connection the installation does not admit is closed before a byte is
+// read or written.
+bool TerminalServer::recusa(QTcpSocket* socket) {
+  const QHostAddress par = PoliticaTerminais::normaliza(socket->peerAddress());
+  const QString endereco = enderecoTerminal(socket->peerAddress());
+  const auto doEndereco = std::count_if(conexoes_.cbegin(), conexoes_.cend(),
+                                        [&](const Conexao& c) { return c.socket && c.endereco == endereco; });
+  const QString motivo = politica_.motivoRecusa(par, int(doEndereco), int(conexoes_.size()));
+  if (motivo.isEmpty()) return false;
+  socket->abort();
+  socket->deleteLater();
+  int omitidas = 0;
+  if (politica_.podeRegistrar(&omitidas))
+    gravaLog(ctx_, "ServerClientConnect: conexão recusada de " + par.toString() + ": " + motivo +
+                       (omitidas > 0 ? QString(" (mais %1 recusadas desde o registro anterior)").arg(omitidas) : QString()));
+  return true;
+}
+
 void TerminalServer::aceita(QTcpSocket* socket) {
+  if (recusa(socket)) return;
   conexoes_.append({socket, enderecoTerminal(socket->peerAddress())});
   // A terminal that floods the port waits in the system's buffers instead
   // of growing ours: one read is never more than what is handled.

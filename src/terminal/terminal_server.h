@@ -4,6 +4,7 @@
 #include "base/app_context.h"
 #include "terminal/terminal_protocol.h"
 #include "base/estado_terminais.h"
+#include "terminal/politica_terminais.h"
 
 #include <QAbstractSocket>
 #include <QList>
@@ -24,7 +25,8 @@ class TerminalServer : public QObject {
   TerminalServer(EstadoTerminais& estado, const AppContext& ctx, QObject* parent = nullptr);
   ~TerminalServer() override;
 
-  // Listens on every interface. On failure the reason is in erro().
+  // Listens on the installation's listen address (every interface by
+  // default). On failure the reason is in erro().
   bool escuta(quint16 porta);
   bool ativo() const { return server_.isListening(); }
   quint16 porta() const { return server_.serverPort(); }
@@ -65,6 +67,7 @@ class TerminalServer : public QObject {
   void ServerClientError(QTcpSocket* socket, QAbstractSocket::SocketError codigo);
 
   void aceita(QTcpSocket* socket);
+  bool recusa(QTcpSocket* socket);
   void atende(QTcpSocket* socket, const QString& endereco, const QString& requisicao);
   void pedeAtualizacao(QTcpSocket* socket, const QString& endereco);
   void desliga(QTcpSocket* socket);
@@ -74,6 +77,7 @@ class TerminalServer : public QObject {
   EstadoTerminais& estado_;
   AppContext ctx_;
   QTcpServer server_;
+  PoliticaTerminais politica_;
   QList<Conexao> conexoes_;
   // An accepted "[ATUALIZAR]" whose run has not started yet: a second one
   // in the meantime is refused like one during the run. Cleared by a queued

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,13 +49,18 @@ void PListaArquivosExtensao(const QString& pasta, const QString& extensao, QStri
 
 QString backupMaisRecente(const QString& pasta) {
   QString escolhido;
-  QDirIterator it(pasta, {"*.FB"}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString caminho = it.next();
-    if (!ehNomeBackup(it.fileName())) continue;
-    if (escolhido.isEmpty() || chaveCarimbo(caminho) > chaveCarimbo(escolhido)) escolhido = caminho;
+  // Links are never followed: one could hand any file of the machine to the
+  // restore.
+  for (const QFileInfo& info : QDir(pasta).entryInfoList({"*.FB"}, QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+    if (!ehNomeBackup(info.fileName())) continue;
+    if (escolhido.isEmpty() || chaveCarimbo(info.filePath()) > chaveCarimbo(escolhido)) escolhido = info.filePath();
   }
   return escolhido;
+}
+
+bool ehArquivoComum(const QString& caminho) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(caminho).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 namespace {

@@ -33,9 +33,12 @@ QString caminhoArquivoBanco(const QString& localizacao);
 // ends in "." + `extensao`, letter case ignored. Subfolders are not read.
 void PListaArquivosExtensao(const QString& pasta, const QString& extensao, QStringList& lista);
 
-// The backup with the latest stamp in `pasta` and, recursively, its
-// subfolders; the first one found among equal stamps. Empty when none.
+// The backup with the latest stamp in `pasta` itself (no subfolder, no
+// link); the first one found among equal stamps. Empty when none.
 QString backupMaisRecente(const QString& pasta);
+
+// A regular file, not a link (nor anything else).
+bool ehArquivoComum(const QString& caminho);
 
 // Deletes the oldest backups of `pasta` (ending with a separator) until
 // `manter` remain, never fewer than one: the newest always stays, and so

@@ -148,6 +148,8 @@ QString BackupBanco::escolheBackup(const QString& pasta) const {
 void BackupBanco::restaura(const QString& pasta) {
   if (pasta.isEmpty()) throw erro("Caminho para armazenamento de backup’s não foi configurado.");
   const QString backup = escolheBackup(pasta);
+  // Chosen as a plain file; a link put in its place since is refused too.
+  if (!ehArquivoComum(backup)) throw erro("\"" + backup + "\" não é um arquivo comum; o backup não foi restaurado.");
   const QString banco = caminhoArquivoBanco(contexto_.CnOrvalto().location());
   // Under another user's attachment the file cannot be replaced safely.
   if (FContaConexoes(contexto_.CnOrvalto()) > 1)

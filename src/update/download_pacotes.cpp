@@ -21,7 +21,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 
+#include <unistd.h>
+
 #include <stdexcept>
+#include <cstring>
+#include <cerrno>
+#include <sys/stat.h>
+#include <fcntl.h>
 
 namespace orvalto {
 namespace {
@@ -67,14 +73,43 @@ void gravaRetomada(const QString& endereco, const QString& destino, const Valida
                                                  validadores.ultimaModificacao + '\n');
 }
 
-// Unbuffered: a write that fails (a full disk) fails at once, with the
-// system's reason, instead of later in a flush that no longer knows it.
-// Opened for reading too, so the bytes already there stay.
+// The bytes a cut transfer left stay, so it can continue; anything else at
+// the name (a link or a device planted there) is removed first, and the
+// name is never followed through a link. Unbuffered: a write that fails (a
+// full disk) fails at once, with the system's reason, instead of later in a
+// flush that no longer knows it.
 void abreParaGravar(QFile& arquivo) {
-  if (!arquivo.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-    throw std::runtime_error(QString("Cannot create file \"%1\". %2")
-                                 .arg(QDir::toNativeSeparators(arquivo.fileName()), arquivo.errorString())
-                                 .toStdString());
+  const QByteArray nome = QFile::encodeName(arquivo.fileName());
+  const auto falha = [&arquivo](const QString& motivo) {
+    return std::runtime_error(QString("Cannot create file \"%1\". %2")
+                                  .arg(QDir::toNativeSeparators(arquivo.fileName()), motivo)
+                                  .toStdString());
+  };
+  const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = ::open(nome.constData(), flags, 0644);
+  struct stat antes = {};
+  if (fd >= 0 && (::fstat(fd, &antes) != 0 || !S_ISREG(antes.st_mode))) {
+    ::close(fd);
+    fd = -1;
+    errno = ELOOP;
+  }
+  if (fd < 0 && errno == ELOOP) {
+    ::unlink(nome.constData());
+    fd = ::open(nome.constData(), flags | O_EXCL, 0644);
+    if (fd >= 0) ::fstat(fd, &antes);
+  }
+  if (fd < 0) throw falha(QString::fromLocal8Bit(std::strerror(errno)));
+  // Opened again by name for QFile: it must still be the same file.
+  const bool aberto = arquivo.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+  struct stat depois = {};
+  const bool mesmo = aberto && ::fstat(arquivo.handle(), &depois) == 0 && depois.st_ino == antes.st_ino &&
+                     depois.st_dev == antes.st_dev;
+  ::close(fd);
+  if (!aberto) throw falha(arquivo.errorString());
+  if (!mesmo) {
+    arquivo.close();
+    throw falha("o arquivo foi trocado enquanto era aberto");
+  }
 }
 
 }  // namespace

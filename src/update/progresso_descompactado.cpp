@@ -3,6 +3,7 @@
 #include "base/handler_guard.h"
 #include "base/interaction.h"
 #include "platform/files.h"
+#include "services/secao_seguranca.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -60,6 +61,10 @@ bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, con
     emDescompactacao_ = true;
     DFUnRar1.Directory = pastaDestino;
     DFUnRar1.FileName = arquivo;
+    const QString exeDir = contexto_.app().exeDir;
+    DFUnRar1.LimiteEntradas = quint64(numeroSeguranca(exeDir, kChaveLimiteEntradas, qint64(kLimiteEntradasPadrao)));
+    DFUnRar1.LimiteBytes =
+        quint64(numeroSeguranca(exeDir, kChaveLimiteDescompactadoMB, qint64(kLimiteBytesPadrao >> 20))) << 20;
     try {
       const ResultadoExtracao r = extraiEsperando();
       resultado = r.completo();

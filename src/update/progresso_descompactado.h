@@ -15,6 +15,11 @@
 
 namespace orvalto {
 
+// The limits of one archive in Atualizador.ini's "Seguranca" (entries, and
+// unpacked megabytes); the component's defaults when missing.
+inline constexpr const char* kChaveLimiteEntradas = "LimiteEntradasPacote";
+inline constexpr const char* kChaveLimiteDescompactadoMB = "LimiteDescompactadoMB";
+
 // Writes the library beside the executable when it is missing there (the
 // engine's creation and every progress window do). A folder that cannot be
 // written is logged, not raised: the system's copy of the library serves.

@@ -1,5 +1,7 @@
 #include "update/transferencia_http.h"
 
+#include "services/fontes_permitidas.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -31,6 +33,7 @@ QNetworkRequest pedido(const QUrl& url, int paradaMs, const Retomada& retomada) 
     request.setRawHeader("If-Range", ifRange);
   }
   request.setTransferTimeout(paradaMs);
+  redirecionamentoVerificado(request);
   return request;
 }
 
@@ -139,12 +142,17 @@ QByteArray ValidadoresArquivo::ifRange() const {
 
 void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& destino, const EventosDownload& eventos,
                       int paradaMs, const Retomada& retomada) {
+  const QString recusa = recusaEndereco(url);
+  if (!recusa.isEmpty()) throw std::runtime_error(recusa.toStdString());
   std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(http.get(pedido(url, paradaMs, retomada)),
                                                                   [](QNetworkReply* r) { r->deleteLater(); });
   // A bounded read buffer makes the network side wait for the disk instead
   // of holding the package in memory.
   reply->setReadBufferSize(kBufferLeitura);
   Transferencia t{reply.get(), destino, eventos, retomada};
+  vigiaRedirecionamentos(reply.get(), [&t](const QString& texto) {
+    t.guarda(std::make_exception_ptr(std::runtime_error(texto.toStdString())));
+  });
   QObject::connect(reply.get(), &QNetworkReply::readyRead, [&t] { t.grava(); });
   QObject::connect(reply.get(), &QNetworkReply::downloadProgress,
                    [&t](qint64 recebidos, qint64 total) { t.avisa(recebidos, total); });

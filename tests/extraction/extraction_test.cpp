@@ -1,4 +1,5 @@
 #include "extraction_fixture.h"
+#include "platform/dynamic_library.h"
 #include "support/qt_app.h"
 #include "support/rar_archives.h"
 #include "extraction/df_unrar.h"
@@ -33,7 +34,7 @@ using Files = QList<QPair<QString, QByteArray>>;
 
 }  // namespace
 
-TEST(BibliotecaUnrar, WrittenBesideTheExecutableOnlyWhenMissingAndLoadedFromThereFirst) {
+TEST(BibliotecaUnrar, WrittenBesideTheExecutableOnlyWhenMissingAndTheSystemsLoadedFirst) {
   ensureQtApp();
   QTemporaryDir vazia, comLixo;
   const QString gravada = vazia.path() + "/" + kArquivoUnrar;
@@ -44,8 +45,11 @@ TEST(BibliotecaUnrar, WrittenBesideTheExecutableOnlyWhenMissingAndLoadedFromTher
   EXPECT_EQ(readFile(comLixo.path() + "/" + kArquivoUnrar), "lixo");
 
   ASSERT_FALSE(UnrarLibraryLoaded());
+  // The system's copy gets the distribution's security updates: it wins
+  // over the program's own whenever it is there.
+  const bool sistemaTem = DynamicLibrary().load(kArquivoUnrar);
   ASSERT_TRUE(LoadUnrarLibrary(vazia.path()));
-  EXPECT_EQ(QFileInfo(ArquivoUnrarCarregado()).canonicalFilePath(), QFileInfo(gravada).canonicalFilePath());
+  EXPECT_EQ(ArquivoUnrarCarregado().startsWith(vazia.path()), !sistemaTem) << ArquivoUnrarCarregado().toStdString();
   // Every user holds a reference: the first to go does not unload it for
   // the others.
   ASSERT_TRUE(LoadUnrarLibrary(vazia.path()));
@@ -192,6 +196,28 @@ TEST_F(ExtractionFixture, HostileEntriesNeverReachOutsideTheDestination) {
   ASSERT_TRUE(extract(work("modos.rar"), dest));
   EXPECT_EQ(modeOf(dest + "/Privilegiado.exe"), 0775);
   EXPECT_EQ(modeOf(dest + "/pasta/Grupo.exe"), 0755);
+}
+
+// More entries, or more unpacked bytes, than the installation allows (here
+// 3 entries and 1 MiB): the extraction fails as usual and writes nothing.
+TEST_F(ExtractionFixture, ArchivesOverTheLimitsAreRefusedBeforeAnythingIsWritten) {
+  writeFile(exeDir_.path() + "/Atualizador.ini", "[Seguranca]\r\nLimiteEntradasPacote=3\r\nLimiteDescompactadoMB=1\r\n");
+  makeArchive("muitas.rar", {{"a.exe", "a"}, {"b.exe", "b"}, {"c.exe", "c"}, {"d.exe", "d"}});
+  makeArchive("grande.rar", {{"Grande.exe", noise(1100 * 1024, 3)}});
+  const struct {
+    const char* archive;
+    QString cause;
+  } cases[] = {{"muitas.rar", "limite de descompactação excedido: 4 entradas; o limite é 3"},
+               {"grande.rar", "limite de descompactação excedido: 1126400 bytes descompactados; o limite é 1048576"}};
+  for (const auto& c : cases) {
+    const QString dest = folder(QString("dest-") + c.archive);
+    EXPECT_FALSE(extract(work(c.archive), dest)) << c.archive;
+    EXPECT_TRUE(logHas(logLines(), "FDescompactaArquivo: Erro ao descompactar o arquivo " + work(c.archive) + ": " + c.cause))
+        << logLines().join("\n").toStdString();
+    EXPECT_TRUE(QDir(dest).isEmpty()) << c.archive;
+  }
+  writeFile(exeDir_.path() + "/Atualizador.ini", "[Seguranca]\r\nLimiteEntradasPacote=4\r\n");
+  EXPECT_TRUE(extract(work("muitas.rar"), folder("dest-dentro")));
 }
 
 TEST_F(ExtractionFixture, TheBarGrowsOneTickAtATimeAndStartsAgainAfter79) {

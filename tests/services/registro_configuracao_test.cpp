@@ -6,7 +6,9 @@
 #include "base/scramble.h"
 #include "https_server.h"
 #include "loopback_proxy.h"
+#include "services/fontes_permitidas.h"
 #include "services/fornecedor.h"
+#include "services/http_transport.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -260,6 +262,47 @@ TEST(Fornecedor, AtualizadorIniReplacesTheKeysItHas) {
   EXPECT_EQ(f.RegistroUsuario, padrao.RegistroUsuario);
   writeAtualizadorIni(dir.path(), "[Fornecedor]\r\nSmtpPorta=vinte\r\n");
   EXPECT_EQ(lerFornecedor(dir.path()).SmtpPorta, 25);
+}
+
+TEST(FontesPermitidas, TheMakersDomainAndTheServersOfAtualizadorIniUnlessTheListSaysOtherwise) {
+  QTemporaryDir dir;
+  const auto permite = [&](const QString& url) {
+    return FontesPermitidas::daInstalacao(dir.path()).motivoRecusa(QUrl(url)).isEmpty();
+  };
+  const Fornecedor padrao = fornecedorPadrao();
+  for (const QString& url : {padrao.RegistroURL, padrao.AutoAtualizacaoURL, padrao.LogoURL})
+    EXPECT_TRUE(permite(url)) << url.toStdString();
+  EXPECT_TRUE(permite("https://DOWNLOAD.Orvalto.com.br./x.rar"));
+  for (const char* url : {"http://evilorvalto.com.br/x", "http://orvalto.com.br@evil.test/x", "ftp://download.orvalto.com.br/x",
+                          "file:///var/lib/ORVALTO.FDB", "http://127.0.0.1/x", "x.rar"})
+    EXPECT_FALSE(permite(url)) << url;
+
+  writeAtualizadorIni(dir.path(), "[Fornecedor]\r\nRegistroURL=http://10.0.0.5:8080/ws\r\nSmtpHost=mail.cliente.test\r\n");
+  for (const char* url : {"http://10.0.0.5/x", "http://[::ffff:10.0.0.5]/x", "http://mail.cliente.test/x", "http://www.orvalto.com.br/"})
+    EXPECT_TRUE(permite(url)) << url;
+  EXPECT_FALSE(permite("http://10.0.0.6/x"));
+
+  // The list replaces the rule, the maker's domain included.
+  writeAtualizadorIni(dir.path(), "[Seguranca]\r\nHostsPermitidos= espelho.test, *.cliente.test,::1\r\n");
+  for (const char* url : {"http://espelho.test/x", "http://a.b.cliente.test/x", "http://[::1]:8080/x"})
+    EXPECT_TRUE(permite(url)) << url;
+  for (const char* url : {"http://cliente.test/x", "http://download.orvalto.com.br/x", "http://127.0.0.1/x"})
+    EXPECT_FALSE(permite(url)) << url;
+}
+
+// A web service address outside the allowed sources is never contacted:
+// the call fails with the address and the reason.
+TEST_F(RegistroTest, AWebServiceOutsideTheAllowedSourcesIsNeverContacted) {
+  startSim({});
+  HttpTransport http;
+  const QString wsdl = QString("http://localhost:%1/qualquer?wsdl").arg(sim_->httpPort());
+  const HttpResult r = http.get(QUrl(wsdl));
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.errorText, "Endereço recusado: " + wsdl + " (servidor \"localhost\" fora de HostsPermitidos)");
+  const HttpResult p = http.post(QUrl("file:///etc/passwd"), "x", {});
+  EXPECT_FALSE(p.ok);
+  EXPECT_TRUE(p.errorText.startsWith("Endereço recusado: file:///etc/passwd")) << p.errorText.toStdString();
+  EXPECT_EQ(sim_->requests().size(), 0);
 }
 
 }  // namespace

@@ -60,6 +60,8 @@ class Cenario {
     if (bancoGrande) cresceBanco();
     tamanhoBanco_ = QFileInfo(location_.section(':', 1)).size();
     writeCaminhoIni(inst_.folder(), location_);
+    // The simulator stands in for the maker at 127.0.0.1.
+    writeFile(inst_.filePath("Atualizador.ini"), "[Seguranca]\r\nHostsPermitidos=127.0.0.1\r\n");
     montaPacotes();
     writeFile(versoes_.filePath("PDV.exe"), "versão antiga");
     writeFile(versoes_.filePath("Leia.txt"), "de antes");

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <stdexcept>
@@ -338,3 +339,38 @@ TEST_F(Protocolo, ADisconnectedTerminalLeavesTheServerClean) {
 }
 
 }  // namespace
+
+// The installation admits 127.0.0.1 only, and two connections in all: a
+// terminal from another address, or one too many, is closed without a
+// byte, and the log hears of the refusals once.
+TEST_F(Protocolo, TerminalsOutsideTheAllowedAddressesOrOverTheCapGetNothing) {
+  form.reset();
+  QFile ini(folder->filePath("Atualizador.ini"));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("[Seguranca]\r\nTerminaisPermitidos=127.0.0.1/32, fe80::/10\r\nConexoesTotal=2\r\n");
+  ini.close();
+  form = std::make_unique<TfrmConfiguraLocais>(folder->ctx, 0);
+  port = form->Server().porta();
+  ASSERT_TRUE(form->Server().ativo());
+
+  const auto fechadaSemResposta = [&](const QString& origem) {
+    auto t = connectTerminal(port, origem);
+    if (!t) return;  // reset before the client saw the connection: nothing either
+    t->envia("[STATUS]");
+    EXPECT_TRUE(aguarda([&] { return !t->conectado(); }, kEspera)) << origem.toStdString();
+    EXPECT_EQ(t->bytesRecebidos(), QByteArray()) << origem.toStdString();
+  };
+  fechadaSemResposta("127.0.0.2");
+  fechadaSemResposta("127.0.0.3");
+  EXPECT_EQ(form->Server().conexoes(), 0);
+
+  auto a = terminal();
+  auto b = terminal();
+  fechadaSemResposta("127.0.0.1");
+  pergunta(*a, "[STATUS]", "[STATUS]:0|");
+  EXPECT_TRUE(b->conectado());
+  const QStringList recusas = folder->logLines().filter("ServerClientConnect: conexão recusada de ");
+  ASSERT_EQ(recusas.size(), 1) << folder->logLines().join("\n").toStdString();
+  EXPECT_TRUE(recusas[0].endsWith("conexão recusada de 127.0.0.2: endereço fora de TerminaisPermitidos"))
+      << recusas[0].toStdString();
+}

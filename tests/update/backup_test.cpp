@@ -89,8 +89,9 @@ TEST(BackupFiles, NamesStampsAndTheDatabasePath) {
   EXPECT_FALSE(ehNomeBackup("BkpOrvalto_010124000001.FB.copiando"));
 }
 
-// The latest stamp wins across years and subfolders; the rotation keeps the
-// newest ones, never fewer than one, and touches nothing else.
+// The latest stamp wins across years, in the folder itself only (no
+// subfolder, no link); the rotation keeps the newest ones, never fewer than
+// one, and touches nothing else.
 TEST(BackupFiles, ChoiceAndRotation) {
   QTemporaryDir dir;
   const QString folder = dir.path() + "/";
@@ -98,7 +99,9 @@ TEST(BackupFiles, ChoiceAndRotation) {
   for (const char* name : {"BkpOrvalto_311223235959.FB", "BkpOrvalto_150623120000.FB", "notas.txt",
                            "BkpOrvalto_311299235959.fbk", "Outro.FB", "antigos/BkpOrvalto_010124000001.fb"})
     writeFile(folder + name, "x");
-  EXPECT_EQ(backupMaisRecente(folder), folder + "antigos/BkpOrvalto_010124000001.fb");
+  ASSERT_TRUE(QFile::link(folder + "notas.txt", folder + "BkpOrvalto_020124000001.FB"));
+  EXPECT_EQ(backupMaisRecente(folder), folder + "BkpOrvalto_311223235959.FB");
+  QFile::remove(folder + "BkpOrvalto_020124000001.FB");
 
   QStringList listed;
   PListaArquivosExtensao(folder, "fb", listed);
@@ -335,4 +338,23 @@ TEST_F(BackupFixture, FolderCheckWarnsAboutTheFirstFolderNotRight) {
   CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?", {ok, versionsFolder()});
   EXPECT_TRUE(engine->FVerificaPastas());
   EXPECT_TRUE(ui.messages().isEmpty());
+}
+
+// Links planted at the temporary names of the backup (for every stamp of
+// the next two minutes, dangling) and of the restore (at the live file's
+// side, pointing at a file) are removed, never written through.
+TEST_F(BackupFixture, LinksAtTheTemporaryNamesAreNotFollowed) {
+  QTemporaryDir fora;
+  writeFile(fora.filePath("vitima"), "intacto");
+  const QDateTime agora = QDateTime::currentDateTime();
+  for (int s = -2; s <= 120; ++s)
+    ASSERT_TRUE(QFile::link(fora.filePath("criado"), nomeBackup(backups.path() + "/", agora.addSecs(s)) + ".copiando"));
+  ASSERT_TRUE(engine->FRealizaBackup());
+  EXPECT_FALSE(QFileInfo::exists(fora.filePath("criado")));
+
+  engine->CnOrvalto.execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
+  ASSERT_TRUE(QFile::link(fora.filePath("vitima"), databaseFile + ".RESTAURANDO.copiando"));
+  ASSERT_TRUE(engine->FRestauraBackup()) << logLines().join("\n").toStdString();
+  EXPECT_EQ(marks(location), QStringList({"antes"}));
+  EXPECT_EQ(readFile(fora.filePath("vitima")), "intacto");
 }

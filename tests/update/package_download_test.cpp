@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 using namespace orvalto;
 using namespace orvalto::test;
@@ -218,4 +219,63 @@ TEST_F(DownloadFixture, KeepAliveGoesOutElevenTimesInTheFirstCycle) {
   for (const QString& m : console.mensagens) conecta += m.endsWith("[CONECTA]:0|");
   EXPECT_EQ(conecta, 11);
   EXPECT_EQ(engine->Indicador().StaticTextLoading(), "|");
+}
+
+// Only http and https from the allowed servers (here the maker's domain and
+// 127.0.0.1), at the first address and at every redirect: a link to a file
+// of this machine, to another name of the simulator ("localhost") or a
+// redirect there fails like any transfer, naming the address and the
+// reason, and nothing is fetched from it.
+TEST_F(DownloadFixture, AddressesOutsideTheAllowedSourcesAreNeverReached) {
+  const QString base = QString("http://localhost:%1/pacotes/").arg(sim.httpPort());
+  sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Desvio.rar", QJsonObject{{"redirect", base + "Alvo.rar"}}},
+                                                       {"Volta.rar", QJsonObject{{"redirect", sim.packageUrl("PDV.rar")}}}}}});
+  writePackage(sim.packagesDir(), "Alvo.rar", 1000);
+  const QString banco = location.section(':', 1);
+  queue(QUrl::fromLocalFile(banco).toString(), "BAN");
+  queue(base + "Alvo.rar", "ALV");
+  queue(sim.packageUrl("Desvio.rar"), "DES");
+  queue(sim.packageUrl("Volta.rar"), "VOL");
+
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  const QStringList lines = logLines();
+  const QString erro = "Erro ao realizar download de versão: Endereço recusado: ";
+  EXPECT_TRUE(lines.contains(erro + QUrl::fromLocalFile(banco).toString() +
+                             " (esquema \"file\" não permitido; só http e https)"))
+      << lines.join("\n").toStdString();
+  EXPECT_TRUE(lines.contains(erro + base + "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos)"));
+  EXPECT_TRUE(lines.contains(erro + base + "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos; redirecionado de " +
+                             sim.packageUrl("Desvio.rar") + ")"))
+      << lines.join("\n").toStdString();
+  // An allowed redirect is followed.
+  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"Volta.rar"}));
+  EXPECT_EQ(QFileInfo(tmpFolder() + "Volta.rar").size(), 300 * 1024);
+  QStringList asked;
+  for (const auto& r : sim.requests("package")) asked.append(r.toObject()["name"].toString());
+  asked.sort();
+  EXPECT_EQ(asked, QStringList({"Desvio.rar", "PDV.rar", "Volta.rar"}));
+}
+
+// A link planted at a transfer's temporary name is removed, never written
+// through: neither the file it points at nor a file at its dangling target
+// changes or appears.
+TEST_F(DownloadFixture, LinksAtTheTemporaryNamesAreNotFollowed) {
+  QTemporaryDir fora;
+  QFile vitima(fora.filePath("vitima"));
+  ASSERT_TRUE(vitima.open(QIODevice::WriteOnly));
+  vitima.write("intacto");
+  vitima.close();
+  QDir().mkpath(tmpFolder());
+  ASSERT_TRUE(QFile::link(vitima.fileName(), tmpFolder() + "PDV.rar.baixando"));
+  ASSERT_TRUE(QFile::link(fora.filePath("criado"), tmpFolder() + "Retaguarda.rar.baixando"));
+  console.estado.EmDownload = true;  // no clean-up of leftovers first: the transfer itself must not follow them
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+  queue(sim.packageUrl("Retaguarda.rar"), "RET");
+
+  EXPECT_TRUE(engine->FBaixaVersoes(false)) << logLines().join("\n").toStdString();
+  EXPECT_EQ(QFileInfo(tmpFolder() + "PDV.rar").size(), 300 * 1024);
+  EXPECT_EQ(QFileInfo(tmpFolder() + "Retaguarda.rar").size(), 300 * 1024);
+  ASSERT_TRUE(vitima.open(QIODevice::ReadOnly));
+  EXPECT_EQ(vitima.readAll(), "intacto");
+  EXPECT_FALSE(QFileInfo::exists(fora.filePath("criado")));
 }

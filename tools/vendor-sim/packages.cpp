@@ -120,6 +120,10 @@ int servePackage(const QString& folder, const QString& name, const PackageConfig
   const_cast<httplib::Request&>(request).ranges.clear();
   sleepMs(config.delayMs);
   if (config.status != 0) return errorStatus(response, config.status);
+  if (!config.redirect.isEmpty()) {
+    response.set_redirect(config.redirect.toStdString(), 302);
+    return 302;
+  }
   if (folder.isEmpty() || !isPlainFileName(name)) return errorStatus(response, 404);
   const QString path = QDir(folder).filePath(name);
   const QFileInfo info(path);

@@ -117,7 +117,7 @@ bool checkScenario(const QJsonObject& root, QString* error) {
   }
   const QJsonObject packages = root.value("packages").toObject();
   for (auto it = packages.begin(); it != packages.end(); ++it) {
-    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges"},
+    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges", "redirect"},
                    "packages." + it.key(), error))
       return false;
   }
@@ -188,6 +188,7 @@ PackageConfig Scenario::package(const QString& name) const {
   config.chunked = object.value("chunked").toBool();
   config.delayMs = object.value("delayMs").toInt();
   config.ignoreRanges = object.value("ignoreRanges").toBool();
+  config.redirect = object.value("redirect").toString();
   return config;
 }
 

@@ -40,6 +40,7 @@ struct PackageConfig {
   bool chunked = false;
   int delayMs = 0;
   bool ignoreRanges = false;  // answer a range request with the whole file (200)
+  QString redirect;         // non-empty: answer 302 to this address instead of the file
 };
 
 struct SmtpConfig {
