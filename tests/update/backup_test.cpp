@@ -352,7 +352,7 @@ TEST_F(BackupFixture, LinksAtTheTemporaryNamesAreNotFollowed) {
   ASSERT_TRUE(engine->FRealizaBackup());
   EXPECT_FALSE(QFileInfo::exists(fora.filePath("criado")));
 
-  engine->CnOrvalto.execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
+  CnOrvalto().execute("INSERT INTO MARCA (V) VALUES (\"depois\")");
   ASSERT_TRUE(QFile::link(fora.filePath("vitima"), databaseFile + ".RESTAURANDO.copiando"));
   ASSERT_TRUE(engine->FRestauraBackup()) << logLines().join("\n").toStdString();
   EXPECT_EQ(marks(location), QStringList({"antes"}));
