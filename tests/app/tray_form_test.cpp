@@ -28,7 +28,7 @@ constexpr int kEspera = 10000;
 
 struct JanelaBandeja : ::testing::Test {
   void SetUp() override { ensureQtApp(); }
-  TrayFolder folder{sharedTrayDatabase("terminal_tests")};
+  TrayFolder folder{sharedTrayDatabase("app_tests")};
 };
 
 void escreve(const QString& path, const QByteArray& conteudo, time_t quando) {
@@ -58,7 +58,7 @@ TEST_F(JanelaBandeja, CreationSetsTitleTimerEngineAndFlags) {
   EXPECT_TRUE(form.Server().ativo());
   EXPECT_TRUE(folder.scripted.messages().isEmpty());
   // AbreConexoes ran the upkeep: the control tables exist.
-  auto db = connectTo(sharedTrayDatabase("terminal_tests"));
+  auto db = connectTo(sharedTrayDatabase("app_tests"));
   EXPECT_NO_THROW(db->query("SELECT COUNT(*) FROM VERSOESCAB"));
   EXPECT_NO_THROW(db->query("SELECT COUNT(*) FROM VERSOESITEM"));
 }
@@ -133,11 +133,11 @@ class FimDoPrograma : public JanelaBandeja {
       // The upkeep creates the tables; a row holds the versions folder.
       TfrmConfiguraLocais preparo(folder.ctx, 0);
     }
-    auto db = connectTo(sharedTrayDatabase("terminal_tests"));
+    auto db = connectTo(sharedTrayDatabase("app_tests"));
     db->execute("DELETE FROM VERSOESCAB");
     db->execute("INSERT INTO VERSOESCAB (CAMINHOVERSOES) VALUES (?)", {versoes});
   }
-  void TearDown() override { connectTo(sharedTrayDatabase("terminal_tests"))->execute("DELETE FROM VERSOESCAB"); }
+  void TearDown() override { connectTo(sharedTrayDatabase("app_tests"))->execute("DELETE FROM VERSOESCAB"); }
 
   QString executavel() const { return folder.filePath(folder.ctx.exeName); }
   QString candidato() const { return versoes + folder.ctx.exeName; }

@@ -44,7 +44,7 @@ class Programa {
     playGuardian();
     if (!QFile::copy(QDir(ORVALTO_BIN_DIR).filePath("orvalto-atualizador"), exe_))
       throw std::runtime_error("cannot copy the program");
-    writeCaminhoIni(dir_.path(), sharedTrayDatabase("terminal_tests"));
+    writeCaminhoIni(dir_.path(), sharedTrayDatabase("app_tests"));
     processo_.setWorkingDirectory(dir_.path());
     // Its own process group, so that a wrapper and its children end together.
     processo_.setChildProcessModifier([] { ::setpgid(0, 0); });
