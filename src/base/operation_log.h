@@ -1,10 +1,11 @@
 #pragma once
 // The daily operation log: ATLZDDMMYYYY.log beside the executable, one line
 // per event, "dd/mm/yyyy HH:MM:SS - message", CR LF, Windows-1252.
+#include "base/relogio.h"
+
 #include <QDateTime>
 #include <QString>
 
-#include <functional>
 #include <stdexcept>
 
 namespace orvalto {
@@ -16,11 +17,9 @@ class LogWriteError : public std::runtime_error {
 
 class OperationLog {
  public:
-  using Clock = std::function<QDateTime()>;
-
   // `folder` is the executable's folder; `clock` gives the local time of a
   // call (tests move it across midnight).
-  explicit OperationLog(QString folder, Clock clock = &QDateTime::currentDateTime);
+  explicit OperationLog(QString folder, Relogio clock = &QDateTime::currentDateTime);
 
   // Appends one line to the file of the day. Throws LogWriteError when the
   // file cannot be written; earlier lines are never touched.
@@ -34,7 +33,7 @@ class OperationLog {
 
  private:
   QString folder_;
-  Clock clock_;
+  Relogio clock_;
 };
 
 }  // namespace orvalto

@@ -6,6 +6,7 @@
 // other ticks give the daily version report its chance. The clock and every
 // collaborator are passed in, so a tick can be driven at any chosen time.
 #include "base/app_context.h"
+#include "base/relogio.h"
 
 #include <QDateTime>
 #include <QString>
@@ -34,7 +35,7 @@ DecisaoAgendamento decideAgendamento(const QDateTime& agora, const AgendaGravada
 class AgendadorAtualizacao {
  public:
   struct Dependencias {
-    std::function<QDateTime()> agora = &QDateTime::currentDateTime;
+    Relogio agora = &QDateTime::currentDateTime;
     std::function<bool()> conecta;             // false: nothing more this tick
     std::function<void()> desconecta;          // after every tick, whatever happened
     std::function<AgendaGravada()> leAgenda;

@@ -89,7 +89,7 @@ TEST(ProgramaReal, HeadlessServesTheGivenPortAndLogsEachTerminal) {
   Programa p("orvalto-term-headless");
   const quint16 porta = portaLivre();
   p.inicia(p.exe(), {"--headless", "--port", QString::number(porta)}, ambienteSemDesktop());
-  EXPECT_TRUE(answersIdleStatus(porta, kEspera));
+  EXPECT_TRUE(answersIdleStatus(porta, std::chrono::milliseconds(kEspera)));
   p.para();
   QDir pasta(p.pasta());
   const QStringList logs = pasta.entryList({"ATLZ*.log"});
@@ -106,7 +106,7 @@ TEST(ProgramaReal, ADesktopWithoutTrayRunsHeadlessOnItsOwn) {
   const quint16 porta = portaLivre();
   QProcessEnvironment env = ambienteSemDesktop();
   p.inicia(xvfbRun, {"-a", p.exe(), "--port", QString::number(porta)}, env);
-  EXPECT_TRUE(answersIdleStatus(porta, kEspera));
+  EXPECT_TRUE(answersIdleStatus(porta, std::chrono::milliseconds(kEspera)));
   EXPECT_TRUE(p.para().contains("no system tray available: running headless"));
 }
 

@@ -3,6 +3,7 @@
 #include "platform/ini_file.h"
 #include "platform/processes.h"
 #include "platform/system.h"
+#include "support/files.h"
 #include "support/installation.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +17,9 @@
 #include <utime.h>
 
 using namespace orvalto;
+using namespace orvalto::test;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(content);
-}
 
 void setMTime(const QString& path, const QDateTime& when) {
   struct utimbuf t;

@@ -7,6 +7,7 @@
 #include "https_server.h"
 #include "loopback_proxy.h"
 #include "services/fornecedor.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -17,11 +18,7 @@
 namespace orvalto::test {
 namespace {
 
-void writeAtualizadorIni(const QString& folder, const QByteArray& text) {
-  QFile f(folder + "/Atualizador.ini");
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(text);
-}
+void writeAtualizadorIni(const QString& folder, const QByteArray& text) { writeFile(folder + "/Atualizador.ini", text); }
 
 quint16 closedPort() {
   QTcpServer probe;
