@@ -5,5 +5,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out="$PWD/docs/janela-configuracoes.png"
-ORVALTO_SCREENSHOT="$out" build/bin/gui_tests --gtest_filter='JanelaDeConfiguracoesNoXvfb.*'
+ORVALTO_SCREENSHOT="$out" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
+  build/bin/gui_tests --gtest_filter='JanelaDeConfiguracoes.ShowsEveryFieldWithItsLabelOnAnXServer'
 echo "saved $out"

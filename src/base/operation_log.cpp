@@ -8,7 +8,7 @@
 
 namespace orvalto {
 
-OperationLog::OperationLog(QString folder, Clock clock) : folder_(std::move(folder)), clock_(std::move(clock)) {}
+OperationLog::OperationLog(QString folder, Relogio clock) : folder_(std::move(folder)), clock_(std::move(clock)) {}
 
 QString OperationLog::fileFor(const QDate& day) const {
   return QDir(folder_).filePath(QStringLiteral("ATLZ") + day.toString(QStringLiteral("ddMMyyyy")) + ".log");

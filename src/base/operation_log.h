@@ -4,11 +4,11 @@
 // the service manager each line also goes to the journal, and the files of
 // days older than the retention are removed when a new day begins.
 #include "platform/diario_servico.h"
+#include "base/relogio.h"
 
 #include <QDateTime>
 #include <QString>
 
-#include <functional>
 #include <stdexcept>
 
 namespace orvalto {
@@ -20,11 +20,9 @@ class LogWriteError : public std::runtime_error {
 
 class OperationLog {
  public:
-  using Clock = std::function<QDateTime()>;
-
   // `folder` is the executable's folder; `clock` gives the local time of a
   // call (tests move it across midnight).
-  explicit OperationLog(QString folder, Clock clock = &QDateTime::currentDateTime);
+  explicit OperationLog(QString folder, Relogio clock = &QDateTime::currentDateTime);
 
   // Appends one line to the file of the day. Throws LogWriteError when the
   // file cannot be written; earlier lines are never touched. `nivel` is the
@@ -48,7 +46,7 @@ class OperationLog {
   void apagaAntigos(const QDate& hoje) const;
 
   QString folder_;
-  Clock clock_;
+  Relogio clock_;
   bool diario_ = false;
   int diasRetencao_ = 0;
 };

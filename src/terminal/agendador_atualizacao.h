@@ -7,6 +7,7 @@
 // moved, so a tick can be driven at any chosen time.
 #include "base/app_context.h"
 #include "update/descoberta_versoes.h"
+#include "base/relogio.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -48,7 +49,7 @@ class AgendadorAtualizacao : public QObject {
   void TmAgendamentoTimer() noexcept;
 
   // The clock the ticks read; tests move it.
-  std::function<QDateTime()> agora = &QDateTime::currentDateTime;
+  Relogio agora = &QDateTime::currentDateTime;
 
  signals:
   // The scheduled minute has come; the hour is already cleared, so no later

@@ -54,7 +54,7 @@ bool AutoAtualizacao::FAtualizaAtualizador() {
 bool AutoAtualizacao::tentativaDevida() {
   FbConnection& conexao = contexto_.CnOrvalto();
   const QDate ultima = conexao.query("SELECT DT_ATLZSERVIDOR FROM VERSOESCAB ").value(0, "DT_ATLZSERVIDOR").toDate();
-  const QDate dia = hoje();
+  const QDate dia = relogio().date();
   if (ultima.isValid() && dia <= ultima) return false;
   // Recorded before anything else: a failure does not bring a second
   // attempt on the same day.

@@ -5,6 +5,7 @@
 // puts it there and asks the program to end and come back. The running
 // file is not touched here: the self-replacement at program end copies the
 // kept copy over it, and the restart is launched only after that.
+#include "base/relogio.h"
 #include "update/contexto_estagio.h"
 
 #include <QDate>
@@ -33,8 +34,8 @@ class AutoAtualizacao {
   // are logged.
   bool FAtualizaAtualizador();
 
-  // Today's date; tests move the clock.
-  std::function<QDate()> hoje = &QDate::currentDate;
+  // Gives today's date; tests move it.
+  Relogio relogio = &QDateTime::currentDateTime;
   // Asks the program to end once control is back in its event loop.
   std::function<void()> encerraAplicacao;
 

@@ -9,8 +9,8 @@
 namespace orvalto {
 
 EnvioVersaoDiaria::EnvioVersaoDiaria(const AppContext& ctx, std::function<TfrmAtualizador&()> motor,
-                                     std::function<QDate()> hoje)
-    : ctx_(ctx), motor_(std::move(motor)), hoje_(std::move(hoje)) {}
+                                     Relogio relogio)
+    : ctx_(ctx), motor_(std::move(motor)), relogio_(std::move(relogio)) {}
 
 EnvioVersaoDiaria::~EnvioVersaoDiaria() { abandonaRelatorios(); }
 
@@ -34,7 +34,7 @@ void EnvioVersaoDiaria::enviaSeDevido(TfrmAtualizador& motor) {
                                                .arg(kChaveEnvioVersao));
   // No row, or an empty date: never reported.
   const QDate ultimoDia = ultimo.value(0, "CAMPODATE").toDate();
-  const QDate hoje = hoje_();
+  const QDate hoje = relogio_().date();
   if (ultimoDia.isValid() && hoje <= ultimoDia) return;
 
   const QueryResult clientes = conexao.query("SELECT CODCLIENTE FROM SENHAINSTALACAO ");

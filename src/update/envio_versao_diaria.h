@@ -5,6 +5,7 @@
 // kept here so that, at program end, one still waiting is abandoned within
 // a bounded time instead of keeping the process alive.
 #include "base/app_context.h"
+#include "base/relogio.h"
 
 #include <QDate>
 
@@ -22,7 +23,7 @@ inline constexpr const char* kChaveEnvioVersao = "DT_ENVIO_VERSAO_ATZ";
 class EnvioVersaoDiaria {
  public:
   EnvioVersaoDiaria(const AppContext& ctx, std::function<TfrmAtualizador&()> motor,
-                    std::function<QDate()> hoje = &QDate::currentDate);
+                    Relogio relogio = &QDateTime::currentDateTime);
   // Abandons the workers still running (abandonaRelatorios).
   ~EnvioVersaoDiaria();
   EnvioVersaoDiaria(const EnvioVersaoDiaria&) = delete;
@@ -47,7 +48,7 @@ class EnvioVersaoDiaria {
 
   AppContext ctx_;
   std::function<TfrmAtualizador&()> motor_;
-  std::function<QDate()> hoje_;
+  Relogio relogio_;
   std::vector<std::unique_ptr<TTransmiteVersaoCliente>> trabalhadores_;
 };
 

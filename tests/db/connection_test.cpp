@@ -3,6 +3,7 @@
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
+#include "support/files.h"
 #include "support/product_db.h"
 #include "support/shown_result.h"
 
@@ -16,12 +17,6 @@ using namespace orvalto;
 using namespace orvalto::test;
 
 namespace {
-
-void writeText(const QString& path, const QByteArray& text) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(text);
-}
 
 const char* const kErroArquivo = "Erro ao tentar conectar com banco de dados, verifique o arquivo \"Caminho.dir\".";
 
@@ -38,7 +33,7 @@ QString ConnectFixture::location;
 
 TEST_F(ConnectFixture, CaminhoIniWinsOverCaminhoDir) {
   writeCaminhoIni(exeDir.path(), location);
-  writeText(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb\r\n");
+  writeFile(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb\r\n");
   QDateTime now;
   ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path(), &now)));
   EXPECT_TRUE(cn.connected());
@@ -49,7 +44,7 @@ TEST_F(ConnectFixture, CaminhoIniWinsOverCaminhoDir) {
 }
 
 TEST_F(ConnectFixture, CaminhoDirUsesTheFixedCredentials) {
-  writeText(exeDir.filePath("Caminho.Dir"), (location + "\r\nsecond line\r\n").toLocal8Bit());
+  writeFile(exeDir.filePath("Caminho.Dir"), (location + "\r\nsecond line\r\n").toLocal8Bit());
   ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(cn.location(), location);
   EXPECT_EQ(cn.user(), "SYSDBA");
@@ -57,7 +52,7 @@ TEST_F(ConnectFixture, CaminhoDirUsesTheFixedCredentials) {
 }
 
 TEST_F(ConnectFixture, BlankUserAndPasswordAreNotUnscrambledAndFailAsWrongCredentials) {
-  writeText(exeDir.filePath("Caminho.ini"), ("[Conexao]\r\nCaminho=" + location + "\r\nUsuario=  \r\n").toLocal8Bit());
+  writeFile(exeDir.filePath("Caminho.ini"), ("[Conexao]\r\nCaminho=" + location + "\r\nUsuario=  \r\n").toLocal8Bit());
   EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(cn.user(), "");
   EXPECT_EQ(cn.password(), "");
@@ -68,7 +63,7 @@ TEST_F(ConnectFixture, BlankUserAndPasswordAreNotUnscrambledAndFailAsWrongCreden
 }
 
 TEST_F(ConnectFixture, WrongLocationIsReportedAndLeavesTheConnectionClosed) {
-  writeText(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb");
+  writeFile(exeDir.filePath("Caminho.Dir"), "localhost:/nowhere/at/all.fdb");
   EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_FALSE(cn.connected());
   EXPECT_EQ(cn.location(), "localhost:/nowhere/at/all.fdb");
@@ -77,7 +72,7 @@ TEST_F(ConnectFixture, WrongLocationIsReportedAndLeavesTheConnectionClosed) {
 }
 
 TEST_F(ConnectFixture, WithoutFilesTheAliasIsAsked) {
-  writeText(exeDir.filePath("Aliases.ini"), ("[orvalto]\r\nPATH=" + location + "\r\nTYPE=INTRBASE\r\n").toLocal8Bit());
+  writeFile(exeDir.filePath("Aliases.ini"), ("[orvalto]\r\nPATH=" + location + "\r\nTYPE=INTRBASE\r\n").toLocal8Bit());
   ASSERT_TRUE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(cn.location(), location);
   EXPECT_EQ(cn.password(), "quillaroz");
@@ -92,7 +87,7 @@ TEST_F(ConnectFixture, AMissingAliasIsAWarningNamingNoLocation) {
 }
 
 TEST_F(ConnectFixture, AnUnusableAliasNamesTheLocationTried) {
-  writeText(exeDir.filePath("Aliases.ini"), "[ORVALTO]\r\nPATH=localhost:/nowhere.fdb\r\n");
+  writeFile(exeDir.filePath("Aliases.ini"), "[ORVALTO]\r\nPATH=localhost:/nowhere.fdb\r\n");
   EXPECT_FALSE(mostrado(ui, FConectaBanco(cn, exeDir.path())));
   EXPECT_EQ(ui.messages()[0].text, "Erro ao tentar conectar com o banco de dados: localhost:/nowhere.fdb!");
 }

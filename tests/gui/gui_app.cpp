@@ -5,8 +5,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTimer>
 
 #include <memory>
@@ -29,8 +27,6 @@ struct GuiApplication : ::testing::Environment {
 
   std::unique_ptr<QApplication> app_;
 };
-
-const char* const kXvfbChild = "ORVALTO_XVFB_CHILD";
 
 [[maybe_unused]] const auto* const kRegistered = ::testing::AddGlobalTestEnvironment(new GuiApplication);
 
@@ -64,27 +60,6 @@ void whenModalOpens(std::function<void(QWidget*)> answer, int timeoutMs) {
         return true;
       },
       timeoutMs);
-}
-
-bool insideXvfb() { return qgetenv(kXvfbChild) == "1"; }
-
-XvfbRun runInXvfb(const QString& filter) {
-  XvfbRun run;
-  const QString xvfbRun = QStandardPaths::findExecutable("xvfb-run");
-  if (xvfbRun.isEmpty()) return run;
-  run.available = true;
-  QProcess child;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(kXvfbChild, "1");
-  env.insert("QT_QPA_PLATFORM", "xcb");
-  child.setProcessEnvironment(env);
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start(xvfbRun, {"-a", "-s", "-screen 0 1024x768x24", QCoreApplication::applicationFilePath(),
-                        "--gtest_filter=" + filter});
-  if (!child.waitForFinished(120000)) child.kill();
-  run.exitCode = child.exitCode();
-  run.output = QString::fromUtf8(child.readAll());
-  return run;
 }
 
 }  // namespace orvalto::test

@@ -9,6 +9,7 @@
 #include "services/fontes_permitidas.h"
 #include "services/fornecedor.h"
 #include "services/http_transport.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,11 +20,7 @@
 namespace orvalto::test {
 namespace {
 
-void writeAtualizadorIni(const QString& folder, const QByteArray& text) {
-  QFile f(folder + "/Atualizador.ini");
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(text);
-}
+void writeAtualizadorIni(const QString& folder, const QByteArray& text) { writeFile(folder + "/Atualizador.ini", text); }
 
 quint16 closedPort() {
   QTcpServer probe;

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
-#include <QThread>
 
 #include <csignal>
 #include <stdexcept>
@@ -19,16 +18,6 @@ quint16 freePort() {
 }
 
 QString builtProgram(const QString& name) { return QDir(ORVALTO_BIN_DIR).filePath(name); }
-
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    QCoreApplication::processEvents();
-    QThread::msleep(50);
-  }
-  return condition();
-}
 
 Installation::Installation(const QString& exeName) : exeName_(exeName) {
   ensureQtApp();

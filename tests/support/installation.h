@@ -2,13 +2,12 @@
 // A folder laid out like an installation: a copy of the built program under
 // a name of the test's own (so that copies of other tests never count as
 // "another copy running"), its Caminho.ini, and a way to run it headless.
+#include "support/qt_app.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <chrono>
-#include <functional>
 
 namespace orvalto::test {
 
@@ -60,9 +59,6 @@ quint16 freePort();
 
 // Path of a built program of the project.
 QString builtProgram(const QString& name);
-
-// Polls `condition` every 50 ms until it holds or `timeout` passes.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 // A running process with a given executable name (a renamed copy of
 // `sleep`), for playing the database server's guardian.

@@ -1,9 +1,11 @@
 #include "support/qt_app.h"
 
 #include "services/fontes_permitidas.h"
-
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace orvalto::test {
 namespace {
@@ -38,6 +40,21 @@ bool runPostedEvents(std::chrono::milliseconds timeout) {
   QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
   loop.exec();
   return reached;
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds every) {
+  ensureQtApp();
+  const QDeadlineTimer deadline(timeout);
+  while (!condition()) {
+    if (deadline.hasExpired()) return false;
+    // A loop of its own, not processEvents(): objects deleted later go too.
+    QEventLoop loop;
+    const std::chrono::milliseconds left(deadline.remainingTime() + 1);
+    QTimer::singleShot(std::min(every, left), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return true;
 }
 
 }  // namespace orvalto::test

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <chrono>
+#include <functional>
 
 namespace orvalto::test {
 
@@ -14,5 +15,12 @@ QCoreApplication* ensureQtApp();
 // first. For "nothing else happens" checks: what the code under test queued
 // has had its turn.
 bool runPostedEvents(std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// The one way tests wait: serves Qt events until `condition` holds, looking
+// at it again at least every `every`; false when `timeout` passes first.
+// Conditions that cost something (a database query, a scan of /proc) pass
+// a longer `every`.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout,
+               std::chrono::milliseconds every = std::chrono::milliseconds(5));
 
 }  // namespace orvalto::test

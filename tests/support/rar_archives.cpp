@@ -1,28 +1,19 @@
 #include "support/rar_archives.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-
-#include <sys/stat.h>
 
 #include <stdexcept>
 
 namespace orvalto::test {
 namespace {
 
-QByteArray readAll(const QString& path) {
+// An archive that cannot be read is an error, not "<missing>".
+QByteArray readArchive(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) throw std::runtime_error("cannot read " + path.toStdString());
   return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-    throw std::runtime_error("cannot write " + path.toStdString());
 }
 
 quint64 vint(const QByteArray& b, int& pos) {
@@ -84,18 +75,6 @@ void runRar(const QString& folder, const QStringList& args) {
     throw std::runtime_error("rar " + args.join(' ').toStdString() + " failed: " + rar.readAllStandardError().toStdString());
 }
 
-void writeFile(const QString& path, const QByteArray& bytes, int mode) {
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  writeAll(path, bytes);
-  if (mode && ::chmod(QFile::encodeName(path).constData(), mode_t(mode)) != 0)
-    throw std::runtime_error("cannot chmod " + path.toStdString());
-}
-
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 QByteArray noise(int size, unsigned seed) {
   QRandomGenerator gen(seed);
   QByteArray out(size, '\0');
@@ -105,30 +84,30 @@ QByteArray noise(int size, unsigned seed) {
 
 void renameEntry(const QString& archive, const QByteArray& from, const QByteArray& to) {
   if (from.size() != to.size()) throw std::runtime_error("renameEntry: names of different lengths");
-  QByteArray a = readAll(archive);
+  QByteArray a = readArchive(archive);
   for (const Block& b : blocks(a)) {
     const int at = a.indexOf(from, b.headerFrom);
     if (at < 0 || at + from.size() > b.headerEnd) continue;
     a.replace(at, to.size(), to);
     fixCrc(a, b);
-    writeAll(archive, a);
+    writeFile(archive, a);
     return;
   }
   throw std::runtime_error("renameEntry: no entry " + from.toStdString());
 }
 
 void dropEntries(const QString& archive) {
-  const QByteArray a = readAll(archive);
+  const QByteArray a = readArchive(archive);
   QByteArray out = a.left(8);
   for (const Block& b : blocks(a))
     if (b.type != 2 && b.type != 3) out += a.mid(b.start, b.end - b.start);
-  writeAll(archive, out);
+  writeFile(archive, out);
 }
 
 void flipByte(const QString& path, qint64 offset) {
-  QByteArray a = readAll(path);
+  QByteArray a = readArchive(path);
   a[int(offset)] = char(a[int(offset)] ^ 0xFF);
-  writeAll(path, a);
+  writeFile(path, a);
 }
 
 }  // namespace orvalto::test

@@ -2,6 +2,8 @@
 // RAR 5 archives made at test time with the `rar` tool, and the few
 // surgical changes to them that the tool refuses to make (hostile entry
 // names, an archive without entries).
+#include "support/files.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -11,12 +13,6 @@ namespace orvalto::test {
 // Runs `rar` in `folder` with `args` (quiet); throws std::runtime_error when
 // it fails or takes more than a minute.
 void runRar(const QString& folder, const QStringList& args);
-
-// Writes `bytes` to `path`, making its folders; `mode` when not 0.
-void writeFile(const QString& path, const QByteArray& bytes, int mode = 0);
-
-// The bytes of `path`; "<missing>" when it cannot be read.
-QByteArray readFile(const QString& path);
 
 // Bytes that do not compress, the same for the same seed.
 QByteArray noise(int size, unsigned seed);

@@ -1,5 +1,7 @@
 #include "support/vendor_sim.h"
 
+#include "support/files.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -14,12 +16,6 @@ namespace {
 
 constexpr int kStartTimeoutMs = 10000;
 constexpr int kControlTimeoutMs = 10000;
-
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-    throw std::runtime_error("VendorSim: cannot write " + path.toStdString());
-}
 
 }  // namespace
 

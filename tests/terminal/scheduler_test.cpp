@@ -5,6 +5,7 @@
 #include "support/engine_fixture.h"
 #include "support/product_db.h"
 #include "support/qt_app.h"
+#include "support/relogio_fixo.h"
 #include "support/terminal_connect.h"
 #include "support/tray_form_fixture.h"
 #include "terminal/agendador_atualizacao.h"
@@ -13,7 +14,7 @@
 
 using namespace orvalto;
 using namespace orvalto::test;
-using orvalto::terminal::aguarda;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -56,7 +57,7 @@ class Agendador : public ::testing::Test, public EngineFixture {
   Agendador() {
     agendador = std::make_unique<AgendadorAtualizacao>(
         ctx, [this]() -> TfrmAtualizador& { return *engine; }, [this] { relatorio(); });
-    agendador->agora = [this] { return agora; };
+    agendador->agora = relogio.relogio();
     QObject::connect(agendador.get(), &AgendadorAtualizacao::atualizacaoDevida, [this] {
       // The schedule is already consumed, for every connection, when the run starts.
       eventos << "atualiza:" + hora();
@@ -72,14 +73,14 @@ class Agendador : public ::testing::Test, public EngineFixture {
   // One tick at `hhmm` of the test's day; what it did.
   QStringList tick(const QString& hhmm, int dias = 0) {
     eventos.clear();
-    agora = as(hhmm, dias);
+    relogio.define(as(hhmm, dias));
     agendador->TmAgendamentoTimer();
     EXPECT_FALSE(CnOrvalto().connected()) << "the tick leaves the connection closed";
     return eventos;
   }
 
   std::unique_ptr<FbConnection> db = connectTo(location);
-  QDateTime agora;
+  RelogioFixo relogio;
   QStringList eventos;
   std::function<void()> relatorio = [this] { eventos << "relatorio"; };
   std::unique_ptr<AgendadorAtualizacao> agendador;
@@ -120,8 +121,8 @@ TEST(AgendadorDaBandeja, TheWindowsTimerStartsAScheduleForTheCurrentMinute) {
   ensureQtApp();
   TrayFolder folder(sharedTrayDatabase("terminal_tests"));
   TfrmConfiguraLocais form(folder.ctx, 0);
-  const QDateTime agora(kDia, QTime(8, 15, 30));
-  form.Agendador().agora = [&] { return agora; };
+  RelogioFixo relogio(QDateTime(kDia, QTime(8, 15, 30)));
+  form.Agendador().agora = relogio.relogio();
   auto db = connectTo(sharedTrayDatabase("terminal_tests"));
   db->execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = ?, HR_AGENDAMENTO = ?", {QDateTime(kDia, QTime(0, 0)), "08:15"});
   int execucoes = 0;
@@ -132,7 +133,7 @@ TEST(AgendadorDaBandeja, TheWindowsTimerStartsAScheduleForTheCurrentMinute) {
     form.TmAgendamento().stop();  // as the run does
   });
   form.TmAgendamento().setInterval(1);
-  ASSERT_TRUE(aguarda([&] { return execucoes > 0; }, 10000));
+  ASSERT_TRUE(waitUntil([&] { return execucoes > 0; }, 10s));
   EXPECT_EQ(execucoes, 1);
   EXPECT_EQ(db->query("SELECT HR_AGENDAMENTO FROM VERSOESCAB").value(0, "HR_AGENDAMENTO").toString(), "");
   EXPECT_FALSE(form.frmAtualizador()->conexao().connected());

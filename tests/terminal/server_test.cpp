@@ -15,12 +15,12 @@
 
 using namespace orvalto;
 using namespace orvalto::test;
-using orvalto::terminal::aguarda;
+using namespace std::chrono_literals;
 using orvalto::terminal::TerminalClient;
 
 namespace {
 
-constexpr int kEspera = 10000;
+constexpr std::chrono::milliseconds kEspera = 10s;
 
 const QRegularExpression kRespostaStatus(QStringLiteral(R"(\[STATUS\]:\d\|)"));
 
@@ -43,7 +43,7 @@ QStringList confirma(TerminalClient& t, const QList<TerminalClient*>& tambem = {
   QList<qsizetype> antes;
   for (const TerminalClient* c : todos) antes.append(c->recebido().count(kRespostaStatus));
   t.envia("[STATUS]");
-  EXPECT_TRUE(aguarda([&] {
+  EXPECT_TRUE(waitUntil([&] {
     for (int i = 0; i < todos.size(); ++i)
       if (todos[i]->recebido().count(kRespostaStatus) <= antes[i]) return false;
     return true;
@@ -68,7 +68,7 @@ class Protocolo : public ::testing::Test {
     const int antes = form->Server().conexoes();
     auto t = connectTerminal(port, origem);
     EXPECT_TRUE(t) << "no connection from " << origem.toStdString();
-    aguarda([&] { return form->Server().conexoes() > antes; }, kEspera);
+    waitUntil([&] { return form->Server().conexoes() > antes; }, kEspera);
     return t;
   }
 
@@ -86,7 +86,7 @@ class Protocolo : public ::testing::Test {
     static const QString marca = QStringLiteral("(nenhuma leitura)");
     form->ComandoRecebido = marca;
     t.enviaBytes(requisicao);
-    ASSERT_TRUE(aguarda([&] { return form->ComandoRecebido != marca; }, kEspera));
+    ASSERT_TRUE(waitUntil([&] { return form->ComandoRecebido != marca; }, kEspera));
   }
 
   std::unique_ptr<TrayFolder> folder;
@@ -125,7 +125,7 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
     // The requester's own connection is served during its run: the run
     // does not execute inside that connection's read.
     solicitante->envia("[ATUALIZAR]");
-    aguarda([&] {
+    waitUntil([&] {
       return outro->recebido() == "[STATUS]:1|" && novo->recebido() == "[ERRO]:0" &&
              solicitante->recebido() == "[ATUALIZANDO]:1|[ERRO]:0";
     }, kEspera);
@@ -134,7 +134,7 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
     form->EmAtualizacao = false;
   });
   solicitante->envia("[ATUALIZAR]");
-  ASSERT_TRUE(aguarda([&] { return rodou && !form->EmAtualizacao; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return rodou && !form->EmAtualizacao; }, kEspera));
   ASSERT_TRUE(solicitante->aguardaRecebido("[ATUALIZANDO]:5|", kEspera));
   EXPECT_EQ(solicitante->recebido(), "[ATUALIZANDO]:1|[ERRO]:0[ATUALIZANDO]:5|");
   EXPECT_EQ(outro->recebido(), "[STATUS]:1|");  // run messages go to the requester only
@@ -152,7 +152,7 @@ TEST_F(Protocolo, SecondUpdateBeforeTheRunStartsIsRefused) {
   ASSERT_TRUE(t->terminaEscrita(kEspera));
   outro->envia("[ATUALIZAR]");
   ASSERT_TRUE(outro->terminaEscrita(kEspera));
-  aguarda([&] { return execucoes > 0 && outro->recebido() == "[ERRO]:0"; }, kEspera);
+  waitUntil([&] { return execucoes > 0 && outro->recebido() == "[ERRO]:0"; }, kEspera);
   confirma(*t);  // a second run would have been queued before this read
   EXPECT_EQ(execucoes, 1);
 }
@@ -200,7 +200,7 @@ TEST_F(Protocolo, EveryConnectionFromAnAddressGetsItsMessages) {
 TEST_F(Protocolo, ConfigCliSetsTheCompanyWithoutReplyAndReadsWindows1252) {
   auto t = terminal();
   t->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:99|");
-  ASSERT_TRUE(aguarda([&] { return form->Server().empresa().CodEmpresa == "001"; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return form->Server().empresa().CodEmpresa == "001"; }, kEspera));
   const DadosEmpresa& e = form->Server().empresa();
   EXPECT_EQ(e.RazaoEmpresa, "Loja Modelo Ltda");
   EXPECT_EQ(e.NomeEmpresa, "Centro");
@@ -208,7 +208,7 @@ TEST_F(Protocolo, ConfigCliSetsTheCompanyWithoutReplyAndReadsWindows1252) {
   EXPECT_EQ(form->ComandoRecebido, "[CONFIGCLI]");
 
   t->enviaBytes("[CONFIGCLI]CODEMP:002|RAZEMP:Padaria S\xE3o Jo\xE3o|NOMEMP:Concei\xE7\xE3o|CGCEMP:12|");
-  ASSERT_TRUE(aguarda([&] { return form->Server().empresa().CodEmpresa == "002"; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return form->Server().empresa().CodEmpresa == "002"; }, kEspera));
   EXPECT_EQ(form->Server().empresa().RazaoEmpresa, QString::fromUtf8("Padaria São João"));
   EXPECT_EQ(form->Server().empresa().NomeEmpresa, QString::fromUtf8("Conceição"));
   EXPECT_EQ(confirma(*t).first(), "");
@@ -218,7 +218,7 @@ TEST_F(Protocolo, MessagesLeaveAsWindows1252WithoutTerminator) {
   auto t = terminal("127.0.0.9");
   form->SendMessage(QString::fromUtf8("[ERRO]:9|Existem conexões ativas no banco de dados."), "127.0.0.9");
   const QByteArray esperado("[ERRO]:9|Existem conex\xF5" "es ativas no banco de dados.");
-  ASSERT_TRUE(aguarda([&] { return t->bytesRecebidos().size() >= esperado.size(); }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return t->bytesRecebidos().size() >= esperado.size(); }, kEspera));
   EXPECT_EQ(t->bytesRecebidos(), esperado);
 }
 
@@ -243,7 +243,7 @@ TEST_F(Protocolo, SearchRunsInsideTheReadAndRepliesNothing) {
   });
   form->EmAtualizacao = true;  // a search is started whatever the state
   t->envia("[BUSCAR]");
-  ASSERT_TRUE(aguarda([&] { return buscas == 1; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return buscas == 1; }, kEspera));
   EXPECT_EQ(tagDurante, "[BUSCAR]");
   EXPECT_EQ(confirma(*t).first(), "");
 }
@@ -262,7 +262,7 @@ TEST_F(Protocolo, AReadOverSixtyFourKibibytesIsCut) {
   // The byte past the limit comes as a read of its own, after the cut one.
   t->enviaBytes(alem);
   ASSERT_TRUE(t->terminaEscrita(kEspera));
-  ASSERT_TRUE(aguarda([&] { return form->ComandoRecebido == "]"; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return form->ComandoRecebido == "]"; }, kEspera));
   EXPECT_EQ(confirma(*t).first(), "");
   pergunta(*t, "[STATUS]", "[STATUS]:0|");  // and the connection is still served
 }
@@ -279,13 +279,13 @@ TEST_F(Protocolo, AFailingHandlerIsLoggedAndTheServerGoesOn) {
   auto t = terminal();
   atendeNoLugar(*form, &TerminalServer::buscaPedida, [] { throw std::runtime_error("falhou a busca"); });
   t->envia("[BUSCAR]");
-  ASSERT_TRUE(aguarda([&] { return !folder->scripted.messages().isEmpty(); }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return !folder->scripted.messages().isEmpty(); }, kEspera));
   EXPECT_TRUE(folder->logLines().last().endsWith(" - ServerClientRead: falhou a busca"));
   EXPECT_EQ(folder->scripted.messages().first().icon, MessageIcon::Error);
   EXPECT_EQ(folder->scripted.messages().first().text, "ServerClientRead: falhou a busca");
   atendeNoLugar(*form, &TerminalServer::atualizacaoPedida, [] { throw std::runtime_error("falhou a atualização"); });
   t->envia("[ATUALIZAR]");
-  ASSERT_TRUE(aguarda([&] { return folder->scripted.messages().size() == 2; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return folder->scripted.messages().size() == 2; }, kEspera));
   EXPECT_TRUE(folder->logLines().last().endsWith(QString::fromUtf8("ServerClientRead: falhou a atualização")));
   pergunta(*t, "[STATUS]", "[STATUS]:0|");
 }
@@ -304,11 +304,11 @@ TEST_F(Protocolo, ATerminalThatLeavesDuringItsOwnSearchIsForgotten) {
     sai->envia("[STATUS]");
     ASSERT_TRUE(sai->terminaEscrita(kEspera));
     sai->desconecta();
-    aguarda([&] { return form->Server().conexoes() == 1; }, kEspera);
+    waitUntil([&] { return form->Server().conexoes() == 1; }, kEspera);
     EXPECT_TRUE(runPostedEvents());
   });
   sai->envia("[BUSCAR]");
-  ASSERT_TRUE(aguarda([&] { return buscas == 1 && form->Server().conexoes() == 1; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return buscas == 1 && form->Server().conexoes() == 1; }, kEspera));
   // What the read handler left queued as it returned has had its turn.
   ASSERT_TRUE(runPostedEvents());
   // The search runs after the read handler, so what the terminal asked
@@ -333,7 +333,7 @@ TEST_F(Protocolo, ADisconnectedTerminalLeavesTheServerClean) {
   auto b = terminal();
   ASSERT_EQ(form->Server().conexoes(), 2);
   a->desconecta();
-  ASSERT_TRUE(aguarda([&] { return form->Server().conexoes() == 1; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return form->Server().conexoes() == 1; }, kEspera));
   pergunta(*b, "[STATUS]", "[STATUS]:0|");
   EXPECT_TRUE(folder->logLines().filter("ONClientError").isEmpty());
 }

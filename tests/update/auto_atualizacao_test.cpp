@@ -3,6 +3,7 @@
 #include "support/installation.h"
 #include "support/product_db.h"
 #include "support/rar_archives.h"
+#include "support/relogio_fixo.h"
 #include "support/vendor_sim.h"
 #include "update/auto_atualizacao.h"
 
@@ -28,7 +29,7 @@ void data(const QString& caminho, const QDateTime& quando) {
 
 struct AutoAtualizacaoTest : ::testing::Test, EngineFixture {
   VendorSim sim;
-  QDate hoje = QDate(2025, 12, 8);
+  RelogioFixo relogio{QDateTime(QDate(2025, 12, 8), QTime(9, 0))};
   int pedidosDeFim = 0;
 
   void SetUp() override {
@@ -37,7 +38,7 @@ struct AutoAtualizacaoTest : ::testing::Test, EngineFixture {
     CnOrvalto().execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?", {versionsFolder()});
     QDir().mkpath(tmpFolder());
     AutoAtualizacao& etapa = AutoAtualiza();
-    etapa.hoje = [this] { return hoje; };
+    etapa.relogio = relogio.relogio();
     etapa.encerraAplicacao = [this] { ++pedidosDeFim; };
   }
   // The package holds `bytes` as `nome`, dated `data`.
@@ -65,7 +66,7 @@ TEST_F(AutoAtualizacaoTest, ANewerUpdaterIsKeptOnceADayAndTheRestartAsked) {
   EXPECT_TRUE(console.estado.ReiniciarAoTerminar);
   EXPECT_EQ(pedidosDeFim, 1);
   EXPECT_EQ(CnOrvalto().query("SELECT DT_ATLZSERVIDOR FROM VERSOESCAB").value(0, "DT_ATLZSERVIDOR").toDate(),
-            hoje);
+            relogio.dia());
 
   // A second search the same day fetches nothing.
   EXPECT_FALSE(engine->FAtualizaAtualizador());
@@ -92,7 +93,7 @@ TEST_F(AutoAtualizacaoTest, APackageWithoutARunnableUpdaterKeepsNothing) {
   EXPECT_TRUE(logLines().contains(QString("FAtualizaAtualizador: o pacote não contém Orvalto.exe nem %1; nada foi alterado.")
                                       .arg(ctx.exeName)));
 
-  hoje = hoje.addDays(1);
+  relogio.avancaDias(1);
   pacote("Orvalto.exe", "#!/bin/sh\necho falso\n", QDateTime::currentDateTime());
   EXPECT_FALSE(engine->FAtualizaAtualizador());
   EXPECT_FALSE(fileExists(guardado()));

@@ -1,6 +1,7 @@
 #include "db/sql_helpers.h"
 #include "platform/copia_duravel.h"
 #include "support/engine_fixture.h"
+#include "support/files.h"
 #include "support/product_db.h"
 #include "support/tmpfs_pequeno.h"
 #include "update/arquivos_backup.h"
@@ -24,17 +25,6 @@ using namespace orvalto;
 using namespace orvalto::test;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files, QDir::Name); }
 

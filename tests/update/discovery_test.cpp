@@ -1,6 +1,6 @@
 #include "services/dm_web_service.h"
 #include "support/engine_fixture.h"
-#include "support/installation.h"
+#include "support/files.h"
 #include "support/qt_app.h"
 #include "support/vendor_sim.h"
 #include "update/descoberta_versoes.h"
@@ -16,6 +16,7 @@
 
 using namespace orvalto;
 using namespace orvalto::test;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -37,11 +38,7 @@ struct DiscoveryFixture : ::testing::Test, EngineFixture {
   SharedWebService servicos;
 
   void SetUp() override {
-    for (const char* name : {"PDV.rar", "RET.rar"}) {
-      QFile f(QDir(sim.packagesDir()).filePath(name));
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write(QByteArray(4096, 'p'));
-    }
+    for (const char* name : {"PDV.rar", "RET.rar"}) writeFile(QDir(sim.packagesDir()).filePath(name), QByteArray(4096, 'p'));
     CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
                               {sim.olderBase(), sim.newerBase()});
   }
@@ -196,8 +193,8 @@ TEST_F(DiscoveryFixture, ASearchAskedForDuringAnotherRunsAfterItOnce) {
   // Two requests arrive while the first search waits for the service.
   QTimer::singleShot(100, [&] { busca.FBuscaNovasVersoes(); busca.FBuscaNovasVersoes(); });
   busca.FBuscaNovasVersoes();
-  ASSERT_TRUE(waitUntil([&] { return sim.soapCalls("newer", "FInfoCliente").size() == 2; }, std::chrono::seconds(20)));
-  ASSERT_TRUE(waitUntil([&] { return !busca.pendente() && !busca.emAndamento(); }, std::chrono::seconds(20)));
+  ASSERT_TRUE(waitUntil([&] { return sim.soapCalls("newer", "FInfoCliente").size() == 2; }, 20s, 50ms));
+  ASSERT_TRUE(waitUntil([&] { return !busca.pendente() && !busca.emAndamento(); }, 20s));
   // A further search would have been queued by now: it runs, to its end,
   // before a call posted after it.
   ASSERT_TRUE(runPostedEvents());

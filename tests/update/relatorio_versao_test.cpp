@@ -1,7 +1,8 @@
 #include "base/version.h"
 #include "update/transmite_versao_cliente.h"
 #include "support/engine_fixture.h"
-#include "support/installation.h"
+#include "support/qt_app.h"
+#include "support/relogio_fixo.h"
 #include "support/product_db.h"
 #include "support/vendor_sim.h"
 #include "update/envio_versao_diaria.h"
@@ -20,14 +21,14 @@ namespace {
 struct RelatorioVersao : ::testing::Test, EngineFixture {
   QJsonObject cenario;
   std::unique_ptr<VendorSim> sim;
-  QDate hoje = QDate(2025, 12, 8);
+  RelogioFixo relogio{QDateTime(QDate(2025, 12, 8), QTime(9, 0))};
   std::unique_ptr<EnvioVersaoDiaria> envio;
 
   void inicia() {
     sim = std::make_unique<VendorSim>(cenario);
     CnOrvalto().execute("UPDATE PARALOGIN SET WSWZQVERSAOCLIENTE = ?", {sim->historyWsdlUrl()});
     envio = std::make_unique<EnvioVersaoDiaria>(ctx, [this]() -> TfrmAtualizador& { return *engine; },
-                                                [this] { return hoje; });
+                                                relogio.relogio());
   }
   void clientes(const QStringList& codigos) {
     auto db = connectTo(location);
@@ -55,7 +56,7 @@ TEST_F(RelatorioVersao, OneReportADayWithTheFirstCustomerCode) {
   const QJsonObject p = chamadas()[0].toObject()["parameters"].toObject();
   EXPECT_EQ(p["pCodCliente"].toString(), "000777");
   EXPECT_EQ(p["pModulo"].toString(), "ATZ");
-  EXPECT_EQ(p["pVersao"].toString(), "V.23.07AD0");
+  EXPECT_EQ(p["pVersao"].toString(), QString(VersaoAtualizador).toUpper());
   EXPECT_EQ(p["pMaquina"].toString(), FNomeMaquina());
   EXPECT_EQ(diaGravado(), QStringList{"2025-12-08"});
 
@@ -67,7 +68,7 @@ TEST_F(RelatorioVersao, OneReportADayWithTheFirstCustomerCode) {
   EXPECT_EQ(chamadas().size(), 1);
 
   // The next day's report goes out with a worker of its own.
-  hoje = hoje.addDays(1);
+  relogio.avancaDias(1);
   envio->PEnviaVersaoDiaria();
   ASSERT_TRUE(terminou());
   EXPECT_EQ(chamadas().size(), 2);
@@ -94,7 +95,7 @@ TEST_F(RelatorioVersao, ASilentServiceNeitherDelaysTheTickNorTheProgramEnd) {
   envio->PEnviaVersaoDiaria();
   // The tick returned with the day recorded while the worker still waits.
   EXPECT_EQ(diaGravado(), QStringList{"2025-12-08"});
-  ASSERT_TRUE(waitUntil([this] { return chamadas().size() == 1; }, 10s));
+  ASSERT_TRUE(waitUntil([this] { return chamadas().size() == 1; }, 10s, 50ms));
   EXPECT_EQ(envio->emAndamento(), 1);
   // The answer comes after 4 s: only abandoning ends the worker within 2 s.
   EXPECT_TRUE(envio->abandonaRelatorios(2000));

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     ocioso.restart();
   });
   cliente.conecta(o.host, o.porta);
-  if (!cliente.aguardaConexao(10000)) {
+  if (!cliente.aguardaConexao(std::chrono::seconds(10))) {
     std::fprintf(stderr, "cannot connect to %s:%u: %s\n", qPrintable(o.host), o.porta, qPrintable(cliente.erro()));
     return 1;
   }

@@ -24,7 +24,8 @@ void TerminalClient::conecta(const QString& host, quint16 porta, const QHostAddr
   socket_.connectToHost(host, porta);
 }
 
-bool TerminalClient::aguardaConexao(int ms) {
+bool TerminalClient::aguardaConexao(std::chrono::milliseconds prazo) {
+  const int ms = static_cast<int>(prazo.count());
   return aguarda([this] { return conectado() || socket_.state() == QAbstractSocket::UnconnectedState; }, ms) &&
          conectado();
 }
@@ -41,7 +42,8 @@ void TerminalClient::enviaBytes(const QByteArray& bytes) {
   socket_.flush();
 }
 
-bool TerminalClient::terminaEscrita(int ms) {
+bool TerminalClient::terminaEscrita(std::chrono::milliseconds prazo) {
+  const qint64 ms = prazo.count();
   QElapsedTimer relogio;
   relogio.start();
   while (socket_.bytesToWrite() > 0) {
@@ -63,8 +65,8 @@ QString TerminalClient::recebido() const {
   return tudo;
 }
 
-bool TerminalClient::aguardaRecebido(const QString& texto, int ms) {
-  return aguarda([&] { return recebido().contains(texto); }, ms);
+bool TerminalClient::aguardaRecebido(const QString& texto, std::chrono::milliseconds prazo) {
+  return aguarda([&] { return recebido().contains(texto); }, static_cast<int>(prazo.count()));
 }
 
 bool aguarda(const std::function<bool()>& condicao, int ms) {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QTcpSocket>
 
+#include <chrono>
 #include <functional>
 
 namespace orvalto::terminal {
@@ -29,7 +30,7 @@ class TerminalClient : public QObject {
   // workstations); null: the system chooses. When that address cannot be
   // taken nothing is connected and erro() tells why.
   void conecta(const QString& host, quint16 porta, const QHostAddress& origem = QHostAddress());
-  bool aguardaConexao(int ms);
+  bool aguardaConexao(std::chrono::milliseconds prazo);
   bool conectado() const { return socket_.state() == QAbstractSocket::ConnectedState; }
   QString erro() const { return socket_.errorString(); }
   void desconecta();
@@ -39,7 +40,7 @@ class TerminalClient : public QObject {
   void enviaBytes(const QByteArray& bytes);
   // Blocks (without running the event loop) until everything sent so far
   // is in the system's hands; true when it is.
-  bool terminaEscrita(int ms);
+  bool terminaEscrita(std::chrono::milliseconds prazo);
 
   const QList<Leitura>& leituras() const { return leituras_; }
   // Everything received so far, in order: the server sends no terminator,
@@ -48,7 +49,7 @@ class TerminalClient : public QObject {
   QByteArray bytesRecebidos() const;
   void limpa() { leituras_.clear(); }
   // Waits until `texto` has arrived in full (it may span reads).
-  bool aguardaRecebido(const QString& texto, int ms);
+  bool aguardaRecebido(const QString& texto, std::chrono::milliseconds prazo);
 
   QTcpSocket& socket() { return socket_; }
 
@@ -61,6 +62,7 @@ class TerminalClient : public QObject {
 };
 
 // Runs the event loop until `condicao` holds or `ms` pass; true when it held.
+// The command-line tool's own wait; tests use their support's waitUntil.
 bool aguarda(const std::function<bool()>& condicao, int ms);
 
 // Lets the event loop run for `ms` (for "nothing more arrives" checks).

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QDirIterator>
@@ -17,7 +16,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <csignal>
 #include <functional>
@@ -72,7 +70,7 @@ class Cenario {
   // created at the folders and the simulator.
   void inicia() {
     inst_.start();
-    ASSERT_TRUE(answersIdleStatus(inst_.port(), 60000)) << inst_.stop().toStdString();
+    ASSERT_TRUE(answersIdleStatus(inst_.port(), 60s)) << inst_.stop().toStdString();
     if (configurado_) return;
     auto db = connectTo(location_);
     db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim_.olderBase(), sim_.newerBase()});
@@ -89,11 +87,8 @@ class Cenario {
     auto t = connectTerminal(inst_.port(), "127.0.0.3");
     if (!t) return false;
     t->envia("[ATUALIZAR]");
-    const auto prazo = std::chrono::steady_clock::now() + 60s;
-    while (!chegou() && !t->recebido().contains("[ATUALIZANDO]:5|") && std::chrono::steady_clock::now() < prazo) {
-      QCoreApplication::processEvents();
-      QThread::usleep(500);
-    }
+    // Looked at every millisecond: some moments last only a few.
+    waitUntil([&] { return chegou() || t->recebido().contains("[ATUALIZANDO]:5|"); }, 60s, 1ms);
     const bool aTempo = chegou() && !t->recebido().contains("[ATUALIZANDO]:5|");
     ::kill(static_cast<pid_t>(inst_.process().processId()), SIGKILL);
     inst_.process().waitForFinished(10000);
@@ -106,9 +101,9 @@ class Cenario {
     auto t = connectTerminal(inst_.port(), "127.0.0.3");
     if (!t) return "no connection";
     t->envia("[ATUALIZAR]");
-    waitUntil([&] { return logTem("FAtualizacao: PROCESSO FINALIZADO."); }, 90s);
+    waitUntil([&] { return logTem("FAtualizacao: PROCESSO FINALIZADO."); }, 90s, 50ms);
     t->envia("[STATUS]");
-    t->aguardaRecebido("[STATUS]:0|", 5000);
+    t->aguardaRecebido("[STATUS]:0|", 5s);
     return t->recebido();
   }
 
@@ -118,7 +113,7 @@ class Cenario {
       // A new transaction each time: the monitoring snapshot is per transaction.
       return connectTo(location_)->query("SELECT COUNT(*) AS N FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0 AND "
                                          "MON$ATTACHMENT_ID <> CURRENT_CONNECTION").value(0, "N").toInt() == 0;
-    }, 10s);
+    }, 10s, 50ms);
   }
 
   bool logTem(const QString& texto) const {

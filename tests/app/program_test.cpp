@@ -45,7 +45,7 @@ class Programa {
     playGuardian();
     if (!QFile::copy(QDir(ORVALTO_BIN_DIR).filePath("orvalto-atualizador"), exe_))
       throw std::runtime_error("cannot copy the program");
-    writeCaminhoIni(dir_.path(), sharedTrayDatabase("terminal_tests"));
+    writeCaminhoIni(dir_.path(), sharedTrayDatabase("app_tests"));
     processo_.setWorkingDirectory(dir_.path());
     // Its own process group, so that a wrapper and its children end together.
     processo_.setChildProcessModifier([] { ::setpgid(0, 0); });
@@ -92,7 +92,7 @@ TEST(ProgramaReal, HeadlessServesTheGivenPortAndLogsEachTerminal) {
   Programa p("orvalto-term-headless");
   const quint16 porta = portaLivre();
   p.inicia(p.exe(), {"--headless", "--port", QString::number(porta)}, ambienteSemDesktop());
-  EXPECT_TRUE(answersIdleStatus(porta, kEspera));
+  EXPECT_TRUE(answersIdleStatus(porta, std::chrono::milliseconds(kEspera)));
   p.para();
   QDir pasta(p.pasta());
   const QStringList logs = pasta.entryList({"ATLZ*.log"});
@@ -155,7 +155,7 @@ TEST(ProgramaReal, ADesktopWithoutTrayRunsHeadlessOnItsOwn) {
   const quint16 porta = portaLivre();
   QProcessEnvironment env = ambienteSemDesktop();
   p.inicia(xvfbRun, {"-a", p.exe(), "--port", QString::number(porta)}, env);
-  EXPECT_TRUE(answersIdleStatus(porta, kEspera));
+  EXPECT_TRUE(answersIdleStatus(porta, std::chrono::milliseconds(kEspera)));
   EXPECT_TRUE(p.para().contains("sem área de notificação: executando sem janelas"));
 }
 

@@ -4,6 +4,7 @@
 #include "platform/lista_processos.h"
 #include "platform/pacote_instalado.h"
 #include "platform/system.h"
+#include "support/files.h"
 #include "support/installation.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +18,9 @@
 #include <utime.h>
 
 using namespace orvalto;
+using namespace orvalto::test;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(content);
-}
 
 void setMTime(const QString& path, const QDateTime& when) {
   struct utimbuf t;

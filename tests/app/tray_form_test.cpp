@@ -2,7 +2,9 @@
 // its hooks, and the self-replacement at program end.
 #include "app/configura_locais.h"
 #include "base/handler_guard.h"
+#include "base/version.h"
 #include "db/firebird_connection.h"
+#include "support/files.h"
 #include "support/product_db.h"
 #include "support/qt_app.h"
 #include "support/terminal_connect.h"
@@ -17,38 +19,23 @@
 #include <QTemporaryDir>
 
 #include <stdexcept>
-#include <utime.h>
 
 using namespace orvalto;
 using namespace orvalto::test;
-using orvalto::terminal::aguarda;
+using namespace std::chrono_literals;
 
 namespace {
 
-constexpr int kEspera = 10000;
+constexpr std::chrono::milliseconds kEspera = 10s;
 
 struct JanelaBandeja : ::testing::Test {
   void SetUp() override { ensureQtApp(); }
-  TrayFolder folder{sharedTrayDatabase("terminal_tests")};
+  TrayFolder folder{sharedTrayDatabase("app_tests")};
 };
-
-void escreve(const QString& path, const QByteArray& conteudo, time_t quando) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(conteudo);
-  f.close();
-  const utimbuf tempos{quando, quando};
-  ASSERT_EQ(::utime(path.toLocal8Bit().constData(), &tempos), 0);
-}
-
-QByteArray le(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 TEST_F(JanelaBandeja, CreationSetsTitleTimerEngineAndFlags) {
   TfrmConfiguraLocais form(folder.ctx, 0);
-  EXPECT_EQ(form.Caption(), "Orvalto Atualizador Servidor - v.23.07ad0");
+  EXPECT_EQ(form.Caption(), QString("Orvalto Atualizador Servidor - ") + VersaoAtualizador);
   EXPECT_TRUE(form.TmAgendamento().isActive());
   EXPECT_EQ(form.TmAgendamento().interval(), 60000);
   ASSERT_NE(form.frmAtualizador(), nullptr);
@@ -59,7 +46,7 @@ TEST_F(JanelaBandeja, CreationSetsTitleTimerEngineAndFlags) {
   EXPECT_TRUE(form.Server().ativo());
   EXPECT_TRUE(folder.scripted.messages().isEmpty());
   // AbreConexoes ran the upkeep: the control tables exist.
-  auto db = connectTo(sharedTrayDatabase("terminal_tests"));
+  auto db = connectTo(sharedTrayDatabase("app_tests"));
   EXPECT_NO_THROW(db->query("SELECT COUNT(*) FROM VERSOESCAB"));
   EXPECT_NO_THROW(db->query("SELECT COUNT(*) FROM VERSOESITEM"));
 }
@@ -95,7 +82,7 @@ TEST_F(JanelaBandeja, TheSchedulerTickRunsItsHookInsideTheBoundary) {
     if (++ticks == 1) throw std::runtime_error("sem agenda");
   });
   form.TmAgendamento().setInterval(1);
-  ASSERT_TRUE(aguarda([&] { return ticks >= 2; }, kEspera));
+  ASSERT_TRUE(waitUntil([&] { return ticks >= 2; }, kEspera));
   form.TmAgendamento().stop();
   EXPECT_FALSE(folder.logLines().filter(" - TmAgendamentoTimer: sem agenda").isEmpty());
 }
@@ -136,11 +123,11 @@ class FimDoPrograma : public JanelaBandeja {
       // The upkeep creates the tables; a row holds the versions folder.
       TfrmConfiguraLocais preparo(folder.ctx, 0);
     }
-    auto db = connectTo(sharedTrayDatabase("terminal_tests"));
+    auto db = connectTo(sharedTrayDatabase("app_tests"));
     db->execute("DELETE FROM VERSOESCAB");
     db->execute("INSERT INTO VERSOESCAB (CAMINHOVERSOES) VALUES (?)", {versoes});
   }
-  void TearDown() override { connectTo(sharedTrayDatabase("terminal_tests"))->execute("DELETE FROM VERSOESCAB"); }
+  void TearDown() override { connectTo(sharedTrayDatabase("app_tests"))->execute("DELETE FROM VERSOESCAB"); }
 
   QString executavel() const { return folder.filePath(folder.ctx.exeName); }
   QString candidato() const { return versoes + folder.ctx.exeName; }
@@ -151,25 +138,25 @@ class FimDoPrograma : public JanelaBandeja {
 };
 
 TEST_F(FimDoPrograma, ANewerCopyTakesThePlaceOfTheRunningFile) {
-  escreve(executavel(), "antigo", 1700000000);
-  escreve(candidato(), "novo", 1700000100);
+  writeFile(executavel(), "antigo", QDateTime::fromSecsSinceEpoch(1700000000));
+  writeFile(candidato(), "novo", QDateTime::fromSecsSinceEpoch(1700000100));
   {
     TfrmConfiguraLocais form(folder.ctx, 0);
-    EXPECT_EQ(le(executavel()), "antigo");  // nothing happens before the end
+    EXPECT_EQ(readFile(executavel()), "antigo");  // nothing happens before the end
   }
-  EXPECT_EQ(le(executavel()), "novo");
-  EXPECT_EQ(le(copiaAntiga()), "antigo");
+  EXPECT_EQ(readFile(executavel()), "novo");
+  EXPECT_EQ(readFile(copiaAntiga()), "antigo");
 }
 
 TEST_F(FimDoPrograma, AnEquallyOldCopyChangesNothingAndTheEndRunsOnce) {
-  escreve(executavel(), "atual", 1700000000);
-  escreve(candidato(), "outro", 1700000000);
+  writeFile(executavel(), "atual", QDateTime::fromSecsSinceEpoch(1700000000));
+  writeFile(candidato(), "outro", QDateTime::fromSecsSinceEpoch(1700000000));
   TfrmConfiguraLocais form(folder.ctx, 0);
   form.FormDestroy();
   EXPECT_EQ(form.frmAtualizador(), nullptr);
-  escreve(candidato(), "outro", 1700000100);  // newer now, but the end has passed
+  writeFile(candidato(), "outro", QDateTime::fromSecsSinceEpoch(1700000100));  // newer now, but the end has passed
   form.FormDestroy();
-  EXPECT_EQ(le(executavel()), "atual");
+  EXPECT_EQ(readFile(executavel()), "atual");
   EXPECT_FALSE(QFile::exists(copiaAntiga()));
 }
 

@@ -1,5 +1,6 @@
 #include "base/app_context.h"
 #include "app/substituicao_executavel.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -9,26 +10,11 @@
 
 #include <unistd.h>
 
-#include <utime.h>
 
 using namespace orvalto;
+using namespace orvalto::test;
 
 namespace {
-
-QByteArray contentOf(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& content, const QDateTime& mtime) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  f.write(content);
-  f.close();
-  struct utimbuf t;
-  t.actime = t.modtime = mtime.toSecsSinceEpoch();
-  ASSERT_EQ(::utime(path.toLocal8Bit().constData(), &t), 0);
-}
 
 struct SelfReplacement : ::testing::Test {
   QTemporaryDir exeDir, versions;
@@ -43,8 +29,8 @@ struct SelfReplacement : ::testing::Test {
 TEST_F(SelfReplacement, NewerCandidateTakesThePlaceAndTheOldOneIsKept) {
   writeFile(versions.filePath(ctx.exeName), "newer", base.addSecs(2));
   EXPECT_TRUE(PTrocaExecutavel(ctx, versionsFolder()));
-  EXPECT_EQ(contentOf(ctx.exePath()), "newer");
-  EXPECT_EQ(contentOf(ctx.besideExe("OLD-orvalto-atualizador")), "running");
+  EXPECT_EQ(readFile(ctx.exePath()), "newer");
+  EXPECT_EQ(readFile(ctx.besideExe("OLD-orvalto-atualizador")), "running");
 }
 
 TEST_F(SelfReplacement, EqualOrOlderCandidatesChangeNothing) {
@@ -53,7 +39,7 @@ TEST_F(SelfReplacement, EqualOrOlderCandidatesChangeNothing) {
   EXPECT_FALSE(PTrocaExecutavel(ctx, versionsFolder()));
   writeFile(versions.filePath(ctx.exeName), "older", base.addSecs(-60));
   EXPECT_FALSE(PTrocaExecutavel(ctx, versionsFolder()));
-  EXPECT_EQ(contentOf(ctx.exePath()), "running");
+  EXPECT_EQ(readFile(ctx.exePath()), "running");
   EXPECT_FALSE(QFile::exists(ctx.besideExe("OLD-orvalto-atualizador")));
 }
 
@@ -61,7 +47,7 @@ TEST_F(SelfReplacement, AnExistingOldCopyIsReplaced) {
   writeFile(ctx.besideExe("OLD-orvalto-atualizador"), "ancient", base.addDays(-10));
   writeFile(versions.filePath(ctx.exeName), "newer", base.addDays(1));
   EXPECT_TRUE(PTrocaExecutavel(ctx, versionsFolder()));
-  EXPECT_EQ(contentOf(ctx.besideExe("OLD-orvalto-atualizador")), "running");
+  EXPECT_EQ(readFile(ctx.besideExe("OLD-orvalto-atualizador")), "running");
 }
 
 TEST_F(SelfReplacement, MissingCandidateOrEmptyFolderChangeNothing) {
@@ -73,7 +59,7 @@ TEST_F(SelfReplacement, MissingCandidateOrEmptyFolderChangeNothing) {
   EXPECT_EQ(caminhosSubstituicao(ctx, "").candidate, ctx.exePath());
   EXPECT_FALSE(PTrocaExecutavel(ctx, ""));
   QDir::setCurrent(previous);
-  EXPECT_EQ(contentOf(ctx.exePath()), "running");
+  EXPECT_EQ(readFile(ctx.exePath()), "running");
 }
 
 TEST_F(SelfReplacement, AFailedCopyPutsTheRunningFileBack) {
@@ -81,6 +67,6 @@ TEST_F(SelfReplacement, AFailedCopyPutsTheRunningFileBack) {
   // without a read operation.
   ASSERT_EQ(::symlink("/proc/self/clear_refs", versions.filePath(ctx.exeName).toLocal8Bit().constData()), 0);
   EXPECT_FALSE(PTrocaExecutavel(ctx, versionsFolder()));
-  EXPECT_EQ(contentOf(ctx.exePath()), "running");
+  EXPECT_EQ(readFile(ctx.exePath()), "running");
   EXPECT_FALSE(QFile::exists(ctx.besideExe("OLD-orvalto-atualizador")));
 }

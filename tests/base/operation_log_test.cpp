@@ -1,6 +1,8 @@
 #include "base/operation_log.h"
 
 #include "platform/codepage.h"
+#include "support/files.h"
+#include "support/relogio_fixo.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +13,14 @@
 #include <sys/stat.h>
 
 using namespace orvalto;
+using namespace orvalto::test;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 struct LogFixture : ::testing::Test {
   QTemporaryDir dir;
-  QDateTime now{QDate(2025, 12, 8), QTime(9, 5, 7)};
-  OperationLog log{dir.path(), [this] { return now; }};
+  RelogioFixo relogio{QDateTime(QDate(2025, 12, 8), QTime(9, 5, 7))};
+  OperationLog log{dir.path(), relogio.relogio()};
 };
 
 }  // namespace
@@ -30,31 +28,31 @@ struct LogFixture : ::testing::Test {
 TEST_F(LogFixture, FirstCallOfTheDayCreatesTheFileWithOneLine) {
   log.PGravaLog("FAtualizacao: Iniciando Processo de Atualização.");
   const QString path = dir.filePath("ATLZ08122025.log");
-  EXPECT_EQ(readAll(path), toCp1252("08/12/2025 09:05:07 - FAtualizacao: Iniciando Processo de Atualização.\r\n"));
+  EXPECT_EQ(readFile(path), toCp1252("08/12/2025 09:05:07 - FAtualizacao: Iniciando Processo de Atualização.\r\n"));
   // Windows-1252 on disk: one byte for the accented letters.
-  EXPECT_TRUE(readAll(path).contains("Atualiza\xe7\xe3o"));
+  EXPECT_TRUE(readFile(path).contains("Atualiza\xe7\xe3o"));
 }
 
 TEST_F(LogFixture, CallsInTheSameSecondKeepTheirOrder) {
   log.PGravaLog("primeira");
   log.PGravaLog("segunda");
   log.PGravaLog("");
-  EXPECT_EQ(readAll(dir.filePath("ATLZ08122025.log")),
+  EXPECT_EQ(readFile(dir.filePath("ATLZ08122025.log")),
             "08/12/2025 09:05:07 - primeira\r\n08/12/2025 09:05:07 - segunda\r\n08/12/2025 09:05:07 - \r\n");
 }
 
 TEST_F(LogFixture, MidnightStartsTheNextDaysFile) {
-  now = QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59));
+  relogio.define(QDateTime(QDate(2025, 12, 31), QTime(23, 59, 59)));
   log.PGravaLog("antes");
-  now = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0));
+  relogio.define(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 0)));
   log.PGravaLog("depois");
-  EXPECT_EQ(readAll(dir.filePath("ATLZ31122025.log")), "31/12/2025 23:59:59 - antes\r\n");
-  EXPECT_EQ(readAll(dir.filePath("ATLZ01012026.log")), "01/01/2026 00:00:00 - depois\r\n");
+  EXPECT_EQ(readFile(dir.filePath("ATLZ31122025.log")), "31/12/2025 23:59:59 - antes\r\n");
+  EXPECT_EQ(readFile(dir.filePath("ATLZ01012026.log")), "01/01/2026 00:00:00 - depois\r\n");
 }
 
 TEST_F(LogFixture, LineBreaksInsideAMessageBecomeCrLfAndOnlyTheFirstLineIsStamped) {
   log.PGravaLog("um\rdois\ntres\r\nquatro");
-  EXPECT_EQ(readAll(dir.filePath("ATLZ08122025.log")), "08/12/2025 09:05:07 - um\r\ndois\r\ntres\r\nquatro\r\n");
+  EXPECT_EQ(readFile(dir.filePath("ATLZ08122025.log")), "08/12/2025 09:05:07 - um\r\ndois\r\ntres\r\nquatro\r\n");
 }
 
 TEST_F(LogFixture, ExistingLinesAreKeptWhenAppending) {
@@ -63,7 +61,7 @@ TEST_F(LogFixture, ExistingLinesAreKeptWhenAppending) {
   f.write("linha anterior\r\n");
   f.close();
   log.PGravaLog("nova");
-  EXPECT_EQ(readAll(f.fileName()), "linha anterior\r\n08/12/2025 09:05:07 - nova\r\n");
+  EXPECT_EQ(readFile(f.fileName()), "linha anterior\r\n08/12/2025 09:05:07 - nova\r\n");
 }
 
 TEST_F(LogFixture, AnUnwritableFileIsAnErrorAndKeepsItsContent) {

@@ -82,7 +82,7 @@ TEST_F(LinhaDeComando, PrintsEverySettingBesideARunningUpdater) {
     QTcpSocket s;
     s.connectToHost("127.0.0.1", porta);
     return s.waitForConnected(200);
-  }, 30s));
+  }, 30s, 50ms));
 
   const Resultado r = roda({"--configuracao"});
   EXPECT_EQ(r.codigo, 0) << r.erros.toStdString();

@@ -24,7 +24,7 @@
 
 using namespace orvalto;
 using namespace orvalto::test;
-using orvalto::terminal::aguarda;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -78,14 +78,14 @@ struct UpdateRun : ::testing::Test {
   bool updateFrom(terminal::TerminalClient& t) {
     const int antes = runsEnded();
     t.envia("[ATUALIZAR]");
-    if (!aguarda([&] { return runsEnded() > antes; }, 120000)) return false;
+    if (!waitUntil([&] { return runsEnded() > antes; }, 120s)) return false;
     t.envia("[STATUS]");
-    return t.aguardaRecebido("[STATUS]:0|", 5000);
+    return t.aguardaRecebido("[STATUS]:0|", 5s);
   }
 
   bool runFrom(terminal::TerminalClient& t) {
     t.envia(kConfigCli);
-    return aguarda([&] { return form->Empresa.CodEmpresa == "001"; }, 5000) && updateFrom(t);
+    return waitUntil([&] { return form->Empresa.CodEmpresa == "001"; }, 5s) && updateFrom(t);
   }
 
   QStringList versionFiles() const { return QDir(versoes.path()).entryList(QDir::Files, QDir::Name); }
@@ -133,7 +133,7 @@ TEST_F(UpdateRun, AWorkstationsRequestInstallsTheQueuedModulesWhileOthersAreServ
   EXPECT_TRUE(ordem.match(recebido).hasMatch()) << recebido.toStdString();
   EXPECT_TRUE(recebido.contains("[PROGRESSO]:100|"));
   EXPECT_FALSE(recebido.contains("[ERRO]"));
-  ASSERT_TRUE(aguarda([&] { return watcher->recebido().contains("[ERRO]:0"); }, 5000));
+  ASSERT_TRUE(waitUntil([&] { return watcher->recebido().contains("[ERRO]:0"); }, 5s));
   EXPECT_TRUE(watcher->recebido().startsWith("[STATUS]:1|")) << watcher->recebido().toStdString();
 
   // The executables at the top, the old one under its dated name, nothing
@@ -167,7 +167,7 @@ TEST_F(UpdateRun, AWorkstationsRequestInstallsTheQueuedModulesWhileOthersAreServ
   EXPECT_TRUE(form->TmAgendamento().isActive());
   watcher->limpa();
   watcher->envia("[STATUS]");
-  EXPECT_TRUE(watcher->aguardaRecebido("[STATUS]:0|", 5000));  // and it goes on serving
+  EXPECT_TRUE(watcher->aguardaRecebido("[STATUS]:0|", 5s));  // and it goes on serving
 }
 
 TEST_F(UpdateRun, ADamagedPackageRestoresTheBackupAndMailsTheMaker) {

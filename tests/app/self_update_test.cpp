@@ -68,7 +68,7 @@ TEST(SelfUpdate, ANewerUpdaterFromTheMakerRunsInPlaceOnTheSamePort) {
   guardian.insert("ORVALTO_GUARDIAN", "fbguard");
   QProcess& old = inst.start({"--headless", "--port", QString::number(freePort())}, guardian);
   const quint16 port = inst.port();
-  ASSERT_TRUE(answersIdleStatus(port, 20000)) << inst.stop().toStdString();
+  ASSERT_TRUE(answersIdleStatus(port, 20s)) << inst.stop().toStdString();
   {
     auto db = connectTo(location);
     db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, DT_ATLZSERVIDOR = NULL", {versions.path() + "/"});
@@ -81,7 +81,7 @@ TEST(SelfUpdate, ANewerUpdaterFromTheMakerRunsInPlaceOnTheSamePort) {
   ASSERT_TRUE(old.waitForFinished(60000)) << "the old process did not end\n" << logOf(inst).toStdString();
 
   // The new copy answers on the same port from the same path, alone.
-  ASSERT_TRUE(answersIdleStatus(port, 30000));
+  ASSERT_TRUE(answersIdleStatus(port, 30s));
   const pid_t novo = processRunning(inst.exePath());
   ASSERT_NE(novo, 0);
   EXPECT_EQ(FContaProcessos(inst.exeName()), 1);
@@ -91,5 +91,5 @@ TEST(SelfUpdate, ANewerUpdaterFromTheMakerRunsInPlaceOnTheSamePort) {
   EXPECT_EQ(sim.requests("package").size() + sim.requests("selfupdate").size() >= 1, true);
 
   ::kill(novo, SIGTERM);
-  EXPECT_TRUE(waitUntil([&] { return processRunning(inst.exePath()) == 0; }, 15s));
+  EXPECT_TRUE(waitUntil([&] { return processRunning(inst.exePath()) == 0; }, 15s, 50ms));
 }
