@@ -8,7 +8,9 @@
 #include "app/reinicio.h"
 #include "app/startup.h"
 #include "gui/configura_locais_window.h"
+#include "base/handler_guard.h"
 #include "gui/widget_interaction.h"
+#include "platform/privilegios.h"
 #include "platform/system.h"
 #include "platform/termination.h"
 
@@ -21,6 +23,14 @@
 using namespace orvalto;
 
 int main(int argc, char** argv) {
+  // Before anything touches a file: root never runs a file another user
+  // could have replaced.
+  const TrocaDeUsuario troca = trocaParaDonoDoExecutavel();
+  if (troca.resultado == TrocaDeUsuario::Resultado::Falhou) {
+    std::fprintf(stderr, "orvalto-atualizador: não foi possível deixar de ser root: %s\n", qPrintable(troca.mensagem));
+    return 1;
+  }
+  if (!troca.mensagem.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(troca.mensagem));
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
   const ProgramOptions options = parseProgramOptions(arguments);
@@ -61,6 +71,7 @@ int main(int argc, char** argv) {
   headlessUi.setLog(&log);
   ctx.log = &log;
   ctx.ui = &ui;
+  if (!troca.mensagem.isEmpty()) gravaLog(ctx, troca.mensagem);
   PInicializa(ctx);
   if (terminationRequested()) return 0;
 

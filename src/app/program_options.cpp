@@ -61,7 +61,8 @@ QString usageText() {
          "  --configura     change the named settings (CAMINHOLOCALBACKUP, CAMINHOVERSOES,\n"
          "                  USAPROXY, PROXY, PORTAPROXY, AUTENTICACAOPROXY, USUARIOPROXY,\n"
          "                  SENHAPROXY, USUARIOSATUALIZAVERSAO) after the ADMIN user's\n"
-         "                  password, read from the terminal or one line of standard input\n"
+         "                  password, read from the terminal or one line of standard input;\n"
+         "                  SENHAPROXY=- reads the proxy password the same way, first\n"
          "  --sim           with --configura: save a versions folder that is not a network path\n"
          "Both settings commands work beside a running updater.\n";
 }

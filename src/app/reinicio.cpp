@@ -19,8 +19,6 @@ constexpr const char* kVariavelPredecessor = "ORVALTO_PREDECESSOR_PID";
 
 }  // namespace
 
-bool sobGerenciadorDeServicos() { return !qEnvironmentVariableIsEmpty("INVOCATION_ID"); }
-
 bool PReiniciaPrograma(const AppContext& ctx, const QStringList& argumentos) {
   if (sobGerenciadorDeServicos()) {
     gravaLog(ctx, "Reinício deixado ao gerenciador de serviços.");

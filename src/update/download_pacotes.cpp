@@ -12,6 +12,7 @@
 #include "update/download_progress.h"
 #include "update/http_download.h"
 #include "update/package_name.h"
+#include "update/verificacao_assinatura.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +78,7 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
                      {[this](qint64 total) { IdHTTP1WorkBegin(total); }, [this](qint64 n) { IdHTTP1Work(n); }},
                      paradaDownloadMs);
     arquivo.close();
+    exigeAssinatura(contexto_, endereco, arquivo.fileName());  // a refused package is never named
     deleteFile(destino);  // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());

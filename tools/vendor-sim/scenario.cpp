@@ -117,7 +117,7 @@ bool checkScenario(const QJsonObject& root, QString* error) {
   }
   const QJsonObject packages = root.value("packages").toObject();
   for (auto it = packages.begin(); it != packages.end(); ++it) {
-    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs"},
+    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "unsigned"},
                    "packages." + it.key(), error))
       return false;
   }
@@ -176,6 +176,7 @@ OperationConfig Scenario::operation(const QString& endpoint, const QString& oper
   config.faultCode = object.value("faultCode").toString("Server");
   config.httpStatus = object.value("httpStatus").toInt();
   config.delayMs = object.value("delayMs").toInt();
+  config.unsignedPackage = object.value("unsigned").toBool();
   return config;
 }
 

@@ -20,6 +20,7 @@ struct OperationConfig {
   QString faultCode = QStringLiteral("Server");
   int httpStatus = 0;            // non-zero: plain HTTP answer, no SOAP
   int delayMs = 0;
+  bool unsignedPackage = false;  // no signature is made for it
 };
 
 struct EndpointConfig {
