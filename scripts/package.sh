@@ -57,7 +57,7 @@ for ini in Caminho.ini Atualizador.ini; do
   echo "/etc/$name/$ini" >> "$pkg/DEBIAN/conffiles"
 done
 install -m 0644 "$root/packaging/$name.service" "$pkg/lib/systemd/system/"
-install -m 0644 "$root/README.md" "$root/packaging/copyright" "$doc/"
+install -m 0644 "$root/README.md" "$root/docs/SECURITY.md" "$root/packaging/copyright" "$doc/"
 install -m 0644 "$root/packaging/lintian-overrides" "$pkg/usr/share/lintian/overrides/$name"
 
 date="$(git -C "$root" log -1 --format=%aD 2>/dev/null || date -R)"

@@ -1,5 +1,6 @@
 #include "platform/gerenciador_servicos.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <unistd.h>

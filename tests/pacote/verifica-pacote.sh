@@ -27,6 +27,7 @@ for path in \
   /etc/orvalto-atualizador/Atualizador.ini \
   /lib/systemd/system/orvalto-atualizador.service \
   /usr/share/doc/orvalto-atualizador/README.md \
+  /usr/share/doc/orvalto-atualizador/SECURITY.md \
   /usr/share/doc/orvalto-atualizador/copyright \
   /usr/share/doc/orvalto-atualizador/changelog.gz; do
   grep -qxF "$path" <<<"$files" || fail "missing $path"
@@ -36,7 +37,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = orvalto-atualizador ] || fail "Package $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version $(field Version)"
 depends="$(field Depends)"
-for dep in libfbclient2 libunrar5 libqt6core6 libqt6network6 libcurl4 libinih1 libpugixml1v5 firebird3.0-server; do
+for dep in libfbclient2 libunrar5 libqt6core6 libqt6network6 libcurl4 libinih1 libpugixml1v5 libsodium23 firebird3.0-server; do
   grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 

@@ -176,7 +176,6 @@ OperationConfig Scenario::operation(const QString& endpoint, const QString& oper
   config.faultCode = object.value("faultCode").toString("Server");
   config.httpStatus = object.value("httpStatus").toInt();
   config.delayMs = object.value("delayMs").toInt();
-  config.unsignedPackage = object.value("unsigned").toBool();
   return config;
 }
 
@@ -188,6 +187,7 @@ PackageConfig Scenario::package(const QString& name) const {
   config.bytesPerSecond = object.value("bytesPerSecond").toInteger(0);
   config.chunked = object.value("chunked").toBool();
   config.delayMs = object.value("delayMs").toInt();
+  config.unsignedPackage = object.value("unsigned").toBool();
   return config;
 }
 

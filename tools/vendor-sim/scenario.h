@@ -20,7 +20,6 @@ struct OperationConfig {
   QString faultCode = QStringLiteral("Server");
   int httpStatus = 0;            // non-zero: plain HTTP answer, no SOAP
   int delayMs = 0;
-  bool unsignedPackage = false;  // no signature is made for it
 };
 
 struct EndpointConfig {
@@ -40,6 +39,7 @@ struct PackageConfig {
   qint64 bytesPerSecond = 0;
   bool chunked = false;
   int delayMs = 0;
+  bool unsignedPackage = false;  // no signature is made for it
 };
 
 struct SmtpConfig {
