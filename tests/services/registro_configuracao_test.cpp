@@ -119,7 +119,7 @@ TEST_F(RegistroTest, ProxyCredentialsNeverGoToTheServer) {
   startSim(scenario(R"({ 'endpoints': { 'older': { 'user': 'proxyuser', 'password': 'proxypass' },
                                         'newer': { 'operations': { 'FComunica': { 'result': false } } } } })"));
   LoopbackProxy proxy("proxyuser", "proxypass");
-  for (const QString& usaProxy : {"N", "S"}) {
+  for (const char* usaProxy : {"N", "S"}) {
     setParalogin({{"UTILIZAPROXY", usaProxy}, {"PROXY", "127.0.0.1"}, {"PORTAPROXY", QString::number(proxy.port())},
                   {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
                   {"SENHAPROXY", cifra("proxypass", kChaveServico)}});

@@ -165,7 +165,8 @@ struct SignatureFixture : ::testing::Test, EngineFixture {
     for (const char* name : {"PDV.rar", "Ruim.rar", "Alheio.rar", "SemAssinatura.rar", "Legado.rar"})
       writePackage(sim.packagesDir(), name, 100 * 1024);
     // A signature of another file, and one by a key nobody trusts.
-    planta("Ruim.rar.minisig", fabricante.assina(sim.packagesDir() + "/PDV.rar"));
+    planta("Outro.bin", "outro conteúdo");
+    planta("Ruim.rar.minisig", fabricante.assina(sim.packagesDir() + "/Outro.bin"));
     planta("Alheio.rar.minisig", alheia.assina(sim.packagesDir() + "/Alheio.rar"));
     planta("Legado.rar.minisig", fabricante.assina(sim.packagesDir() + "/Legado.rar", true));
   }
