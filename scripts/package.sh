@@ -57,7 +57,7 @@ for ini in Caminho.ini Atualizador.ini; do
   echo "/etc/$name/$ini" >> "$pkg/DEBIAN/conffiles"
 done
 install -m 0644 "$root/packaging/$name.service" "$pkg/lib/systemd/system/"
-install -m 0644 "$root/README.md" "$root/packaging/copyright" "$doc/"
+install -m 0644 "$root/README.md" "$root/docs/SECURITY.md" "$root/packaging/copyright" "$doc/"
 install -m 0644 "$root/packaging/lintian-overrides" "$pkg/usr/share/lintian/overrides/$name"
 for page in orvalto-atualizador.8 orvalto-terminal.1 orvalto-cifra.1; do
   gzip -9n < "$root/packaging/$page" > "$pkg/usr/share/man/man${page##*.}/$page.gz"

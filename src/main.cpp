@@ -13,6 +13,7 @@
 #include "gui/configura_locais_window.h"
 #include "gui/widget_interaction.h"
 #include "platform/diario_servico.h"
+#include "platform/privilegios.h"
 #include "platform/system.h"
 #include "platform/termination.h"
 #include "services/fontes_permitidas.h"
@@ -26,6 +27,14 @@
 using namespace orvalto;
 
 int main(int argc, char** argv) {
+  // Before anything touches a file: root never runs a file another user
+  // could have replaced.
+  const TrocaDeUsuario troca = trocaParaDonoDoExecutavel();
+  if (troca.resultado == TrocaDeUsuario::Resultado::Falhou) {
+    std::fprintf(stderr, "orvalto-atualizador: não foi possível deixar de ser root: %s\n", qPrintable(troca.mensagem));
+    return 1;
+  }
+  if (!troca.mensagem.isEmpty()) std::fprintf(stderr, "%s\n", qPrintable(troca.mensagem));
   QStringList arguments;
   for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
   const OpcoesPrograma options = leOpcoesPrograma(arguments);
@@ -65,7 +74,7 @@ int main(int argc, char** argv) {
   // Under the service manager a start-up that cannot serve ends with a
   // failure status (the journal says why), and the service manager tries
   // again; elsewhere the program runs on as it always has.
-  const bool servico = sobServicoSystemd();
+  const bool servico = sobGerenciadorDeServicos();
   log.espelhaNoDiario(servico);
   HeadlessInteraction headlessUi(nullptr);  // no log yet: a refused copy touches no file
   WidgetInteraction widgetUi;
@@ -79,6 +88,7 @@ int main(int argc, char** argv) {
   headlessUi.setLog(&log);
   ctx.log = &log;
   ctx.ui = &ui;
+  if (!troca.mensagem.isEmpty()) gravaLog(ctx, troca.mensagem);
   const bool iniciou = PInicializa(ctx);
   if (terminationRequested()) return 0;
   if (!iniciou && servico) {

@@ -86,6 +86,20 @@ std::optional<Pedidos> leAtribuicoes(const QStringList& atribuicoes) {
   return pedidos;
 }
 
+// SENHAPROXY=- : the secret is typed at a prompt without echo (or is one
+// line of standard input), never written on the command line where the
+// process list and the shell's history would keep it.
+bool leSegredos(Pedidos& pedidos) {
+  if (pedidos.value("SENHAPROXY") != "-") return true;
+  const std::optional<QString> senha = lerSegredo("Senha do proxy: ");
+  if (!senha) {
+    recusa("SENHAPROXY: nenhuma senha informada.");
+    return false;
+  }
+  pedidos.insert("SENHAPROXY", *senha);
+  return true;
+}
+
 // The folders: the named ones, and a stored one that is still empty, go
 // through the window's validation; a stored folder is not validated again.
 // A folder named relative to where the command runs is stored whole: the
@@ -244,8 +258,9 @@ int executaConfiguracao(const OpcoesPrograma& opcoes) {
 }
 
 int alteraConfiguracao(const AppContext& ctx, const QStringList& atribuicoes) {
-  const std::optional<Pedidos> pedidos = leAtribuicoes(atribuicoes);
+  std::optional<Pedidos> pedidos = leAtribuicoes(atribuicoes);
   if (!pedidos) return kNomeDesconhecido;
+  if (!leSegredos(*pedidos)) return kRecusado;
   FbConnection cn;
   if (!conecta(cn, ctx)) return kRecusado;
   try {

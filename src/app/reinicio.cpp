@@ -20,8 +20,6 @@ constexpr const char* kVariavelPredecessor = "ORVALTO_PREDECESSOR_PID";
 
 }  // namespace
 
-bool sobGerenciadorDeServicos() { return sobServicoSystemd(); }
-
 bool PReiniciaPrograma(const AppContext& ctx, const QStringList& argumentos) {
   if (sobGerenciadorDeServicos()) {
     gravaLog(ctx, "Reinício deixado ao gerenciador de serviços.");

@@ -2,6 +2,8 @@
 // The restart that a self-update asks for, launched when this process is
 // ending, after its exit-time self-replacement: the new copy then finds
 // neither its predecessor running nor an old file in its place.
+#include "platform/gerenciador_servicos.h"
+
 #include <QStringList>
 
 namespace orvalto {
@@ -12,15 +14,9 @@ struct AppContext;
 // (the unit restarts on it).
 inline constexpr int kSaidaReinicio = 75;
 
-// True when the service manager started this process (SYSTEMD_EXEC_PID is
-// its pid; an INVOCATION_ID inherited from a user service's shell does not
-// count): it restarts the program itself, and would end a copy we started
-// with the service's processes.
-bool sobGerenciadorDeServicos();
-
 // Starts the executable again, detached, with the command-line options of
-// this run. Under the service manager, which restarts the program itself,
-// nothing is started. True when a copy was started.
+// this run. Under the service manager (sobGerenciadorDeServicos) it restarts
+// the program instead, so nothing is started. True when a copy was started.
 bool PReiniciaPrograma(const AppContext& ctx, const QStringList& argumentos);
 
 // In a copy started by PReiniciaPrograma: waits (at most 10 s) until the

@@ -17,11 +17,11 @@ void gravaLog(const AppContext& ctx, const QString& mensagem, NivelLog nivel) no
       return;
     }
   } catch (const std::exception& e) {
-    escreveLinhaErro(stderr, sobServicoSystemd(), NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
+    escreveLinhaErro(stderr, sobGerenciadorDeServicos(), NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
   } catch (...) {
   }
   // The journal already has the line when the log failed after giving it.
-  if (!noDiario) escreveLinhaErro(stderr, sobServicoSystemd(), nivelDaLinha(nivel, mensagem), mensagem);
+  if (!noDiario) escreveLinhaErro(stderr, sobGerenciadorDeServicos(), nivelDaLinha(nivel, mensagem), mensagem);
 }
 
 void registraErro(const AppContext& ctx, const QString& prefixo, const QString& texto) noexcept {

@@ -28,7 +28,7 @@ NivelLog nivelDoIcone(MessageIcon icon) {
 }  // namespace
 
 void HeadlessInteraction::emitLine(const QString& line, NivelLog nivel) {
-  const bool diario = sobServicoSystemd();
+  const bool diario = sobGerenciadorDeServicos();
   // A log that mirrors itself into the journal writes the line there.
   if (!log_ || !log_->espelhaNoDiario()) escreveLinhaErro(err_, diario, nivelDaLinha(nivel, line), line);
   if (!log_) return;
@@ -51,7 +51,7 @@ bool HeadlessInteraction::askYesNo(const QString& caption, const QString& text, 
 void HeadlessInteraction::showBalloon(const QString& title, const QString& text, int, int) {
   // Balloons are frequent and say what the log already says: standard
   // error only.
-  escreveLinhaErro(err_, sobServicoSystemd(), NivelLog::Informacao, oneLine(balloonTitle(title), balloonText(text)));
+  escreveLinhaErro(err_, sobGerenciadorDeServicos(), NivelLog::Informacao, oneLine(balloonTitle(title), balloonText(text)));
 }
 
 void HeadlessInteraction::extractionShow(const QString& archive) {
@@ -59,7 +59,7 @@ void HeadlessInteraction::extractionShow(const QString& archive) {
   try {
     log_->PGravaLog("Descompactando arquivos: " + archive);
   } catch (const std::exception& e) {
-    escreveLinhaErro(err_, sobServicoSystemd(), NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
+    escreveLinhaErro(err_, sobGerenciadorDeServicos(), NivelLog::Erro, "Log: " + QString::fromUtf8(e.what()));
   }
 }
 

@@ -143,6 +143,13 @@ ResultadoSmtp enviaSmtp(const MensagemSmtp& m, const PrazosSmtp& prazos) {
   curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(prazos.totalSegundos));
   // QUIT inside the bounded transfer, not later in the handle's clean-up.
   curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
+  // STARTTLS when the server offers it, so the login and the mail do not
+  // cross the network in the clear; plain SMTP when it does not. As with
+  // any opportunistic TLS, the certificate is not checked: whoever could
+  // forge it could as well strip the offer.
+  curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
+  curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
   curl_easy_setopt(c, CURLOPT_USERNAME, usuario.constData());
   curl_easy_setopt(c, CURLOPT_PASSWORD, senha.constData());
   curl_easy_setopt(c, CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");

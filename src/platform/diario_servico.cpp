@@ -7,12 +7,6 @@
 
 namespace orvalto {
 
-bool sobServicoSystemd() {
-  bool ok = false;
-  const qint64 pid = qEnvironmentVariable("SYSTEMD_EXEC_PID").toLongLong(&ok);
-  return ok && pid == static_cast<qint64>(::getpid());
-}
-
 NivelLog nivelDaLinha(NivelLog pedido, const QString& texto) {
   if (texto.startsWith(QLatin1String("Erro")) || texto.startsWith(QLatin1String("Falha")) ||
       texto.contains(QLatin1String("[ERRO]")))

@@ -2,6 +2,8 @@
 // The service manager's journal: under systemd the program's standard error
 // goes to the journal, and a "<n>" at the start of each line gives the
 // line's syslog priority there (journalctl -p err shows only errors).
+#include "platform/gerenciador_servicos.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,11 +13,6 @@ namespace orvalto {
 
 // The level of one log line in the journal.
 enum class NivelLog { Erro = 3, Aviso = 4, Informacao = 6 };
-
-// True when the service manager started this very process: systemd sets
-// SYSTEMD_EXEC_PID to the pid it started. An inherited INVOCATION_ID (a
-// tray copy started from a user service's shell) does not count.
-bool sobServicoSystemd();
 
 // The level a line gets: the caller's, raised to an error when the text
 // itself reports one (it starts with "Erro" or "Falha", or carries a

@@ -50,11 +50,9 @@ void TDmWebService::PConfiguraServicos(const ConfiguracaoServicos& configuracao)
 std::shared_ptr<IRegistro> TDmWebService::configuraServicoAntigo(const ConfiguracaoServicos& c) const {
   auto binding = novaBinding(c.baseAntiga + kSufixoAntigo, tempoLimiteMs_);
   if (!c.proxy.isEmpty()) binding->setProxy(c.proxy);
-  // Credentials go with the connection whether or not a proxy is used.
-  if (c.autenticaProxy) {
-    binding->setUserName(c.usuarioProxy);
-    binding->setPassword(c.senhaProxy);
-  }
+  // The proxy's account is the proxy's alone: a server that asks for
+  // credentials does not get it.
+  if (c.autenticaProxy) binding->setProxyCredentials(c.usuarioProxy, c.senhaProxy);
   return std::make_shared<IRegistro>(binding);
 }
 

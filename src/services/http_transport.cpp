@@ -47,10 +47,10 @@ void HttpTransport::answerChallenges() {
                    });
   QObject::connect(manager_.get(), &QNetworkAccessManager::proxyAuthenticationRequired, manager_.get(),
                    [options](const QNetworkProxy&, QAuthenticator* auth) {
-                     if (options->userName.isEmpty() && options->password.isEmpty()) return;
-                     if (auth->user() == options->userName && auth->password() == options->password) return;
-                     auth->setUser(options->userName);
-                     auth->setPassword(options->password);
+                     if (options->proxyUserName.isEmpty() && options->proxyPassword.isEmpty()) return;
+                     if (auth->user() == options->proxyUserName && auth->password() == options->proxyPassword) return;
+                     auth->setUser(options->proxyUserName);
+                     auth->setPassword(options->proxyPassword);
                    });
 }
 
@@ -68,8 +68,8 @@ bool HttpTransport::applyProxy(QString* error) {
     *error = QString("Proxy inválido: \"%1\"").arg(options_->proxy);
     return false;
   }
-  manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, host.trimmed(), quint16(port), options_->userName,
-                                   options_->password));
+  manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, host.trimmed(), quint16(port),
+                                   options_->proxyUserName, options_->proxyPassword));
   return true;
 }
 

@@ -3,10 +3,11 @@
 // in a local event loop that ends when its reply finishes, so the program's
 // other events (terminal data, timer ticks) are handled meanwhile; a
 // deadline and a size limit keep a silent or endless server from holding
-// the caller forever. Credentials answer the server's or the proxy's
-// challenge once; certificate errors of HTTPS servers are ignored. An
-// address, or a redirect, outside the allowed sources (fontes_permitidas.h)
-// fails without a connection.
+// the caller forever. The server's credentials answer the server's
+// challenge once, the proxy's only the proxy's (never a server that asks);
+// certificate errors of HTTPS servers are ignored. An address, or a
+// redirect, outside the allowed sources (fontes_permitidas.h) fails without
+// a connection.
 #include <QByteArray>
 #include <QList>
 #include <QPair>
@@ -23,7 +24,9 @@ namespace orvalto {
 
 struct HttpOptions {
   QString proxy;  // "host:port"; empty: straight to the server
-  QString userName;
+  QString proxyUserName;
+  QString proxyPassword;
+  QString userName;  // the server's account
   QString password;
   int timeoutMs = 120000;
   qint64 maxResponseBytes = 4 * 1024 * 1024;

@@ -31,6 +31,13 @@ void SoapBinding::setPassword(const QString& password) {
   http_.setOptions(o);
 }
 
+void SoapBinding::setProxyCredentials(const QString& userName, const QString& password) {
+  HttpOptions o = http_.options();
+  o.proxyUserName = userName;
+  o.proxyPassword = password;
+  http_.setOptions(o);
+}
+
 void SoapBinding::setTimeoutMs(int milliseconds) {
   HttpOptions o = http_.options();
   o.timeoutMs = milliseconds;

@@ -27,8 +27,11 @@ class SoapBinding {
 
   // "host:port"; empty for none.
   void setProxy(const QString& proxy);
+  // The server's account.
   void setUserName(const QString& userName);
   void setPassword(const QString& password);
+  // The proxy's account: offered to the proxy only.
+  void setProxyCredentials(const QString& userName, const QString& password);
   void setTimeoutMs(int milliseconds);
   const HttpOptions& httpOptions() const { return http_.options(); }
 

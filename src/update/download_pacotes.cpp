@@ -14,6 +14,7 @@
 #include "update/percentual_download.h"
 #include "update/transferencia_http.h"
 #include "update/nome_pacote.h"
+#include "update/verificacao_assinatura.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,6 +156,7 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
     }
     arquivo.close();
     deleteFile(nomeRetomada(destino));
+    exigeAssinatura(contexto_, endereco, arquivo.fileName());  // a refused package is never named
     deleteFile(destino);  // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());

@@ -57,10 +57,7 @@ void TTransmiteVersaoCliente::Execute() {
     binding->setWsdl(WSWZQVERSAOCLIENTE, kServicoVersoesClientes, kPortaVersoesClientes);
     binding->setTimeoutMs(tempoLimiteMs);
     if (UTILIZAPROXY == "S") binding->setProxy(PROXY + ":" + PORTAPROXY);
-    if (AUTENTICACAOPROXY == "S") {
-      binding->setUserName(USUARIOPROXY);
-      binding->setPassword(FDecifraSenhaServico(SENHAPROXY));
-    }
+    if (AUTENTICACAOPROXY == "S") binding->setProxyCredentials(USUARIOPROXY, FDecifraSenhaServico(SENHAPROXY));
     IwebVersoesClientes servico(binding);
     servico.SincronizaVersao(pCodCliente, pModulo, pVersao, pMaquina);
   } catch (...) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <pwd.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -114,6 +115,32 @@ TEST(ProgramStart, AStopRequestEndsTheGuardianWaitCleanly) {
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
   EXPECT_EQ(inst.files(), QStringList({inst.exeName()}));
+}
+
+// The package's binary belongs to the service's user: root starting it
+// runs as that user, before anything touches a file.
+TEST(ProgramStart, RootStartingAnotherUsersExecutableBecomesThatUser) {
+  const passwd* dono = ::getpwnam("firebird");
+  if (::geteuid() != 0 || !dono) GTEST_SKIP() << "needs root and the firebird user";
+  const uid_t uid = dono->pw_uid;
+  const gid_t gid = dono->pw_gid;
+  Installation inst(uniqueName("orvtest-dono"));
+  ASSERT_EQ(::chown(inst.folder().toLocal8Bit().constData(), uid, gid), 0);
+  ASSERT_EQ(::chown(inst.exePath().toLocal8Bit().constData(), uid, gid), 0);
+  QProcess& program = inst.start({"--headless"}, guardian(uniqueName("never-guardian")));
+  const QString status = QString("/proc/%1/status").arg(program.processId());
+  const auto linha = [&](const QString& campo) {
+    QFile f(status);
+    if (!f.open(QIODevice::ReadOnly)) return QString();
+    for (const QString& l : QString::fromLatin1(f.readAll()).split('\n'))
+      if (l.startsWith(campo + ":")) return l.section(':', 1).simplified();
+    return QString();
+  };
+  const QString todos = QString("%1 %1 %1 %1");
+  ASSERT_TRUE(waitUntil([&] { return linha("Uid") == todos.arg(uid); }, 15s)) << linha("Uid").toStdString();
+  EXPECT_EQ(linha("Gid"), todos.arg(gid));
+  EXPECT_FALSE(linha("Groups").split(' ').contains("0"));
+  EXPECT_TRUE(inst.stop().contains("executando como firebird"));
 }
 
 TEST(ProgramStart, AFirstStartLeavesTheFullTablesAndTheInitialRowAndALaterOneNoDdl) {

@@ -115,6 +115,7 @@ TEST_F(LinhaDeComando, ARefusedValueChangesNothing) {
       {{"--configura", "USAPROXY=S", "PROXY=10.0.0.9", "PORTAPROXY=70000"}, "chave9\n", "entre 1 e 65535"},
       {{"--configura", "CAMINHOLOCALBACKUP=" + pasta}, "errada\n", "Senha inválida!"},
       {{"--configura", "CAMINHOLOCALBACKUP=" + pasta}, "", "Nenhuma senha informada."},
+      {{"--configura", "USAPROXY=S", "AUTENTICACAOPROXY=S", "SENHAPROXY=-"}, "", "SENHAPROXY: nenhuma senha informada."},
   };
   for (const Caso& c : casos) {
     const Resultado r = roda(c.args, c.senha);
@@ -135,8 +136,10 @@ TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   const QStringList args{"--configura", "CAMINHOVERSOES=" + versoes.path(), "--sim", "CAMINHOLOCALBACKUP=copias",
                          "USUARIOSATUALIZAVERSAO=joao", "USAPROXY=S",
                          "PROXY=127.0.0.1", "PORTAPROXY=3128", "AUTENTICACAOPROXY=S", "USUARIOPROXY=ana",
-                         "SENHAPROXY=segredo9"};
-  Resultado r = roda(args, "chave9\n", backup.path());  // the backup folder named from where it runs
+                         "SENHAPROXY=-"};
+  // The proxy password comes first on standard input, off the command line;
+  // the backup folder is named from where the command runs.
+  Resultado r = roda(args, "segredo9\nchave9\n", backup.path());
   ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
   EXPECT_EQ(r.saida, "Dados gravados com sucesso!\n");
   EXPECT_FALSE(r.erros.contains("segredo9"));
@@ -174,8 +177,8 @@ TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   TDmWebService cliente;
   PConfiguraServicos(cliente, *origem, inst.folder());
   EXPECT_EQ(cliente.HTTPRIO().httpOptions().proxy, "127.0.0.1:3128");
-  EXPECT_EQ(cliente.HTTPRIO().httpOptions().userName, "ANA");
-  EXPECT_EQ(cliente.HTTPRIO().httpOptions().password, "segredo9");
+  EXPECT_EQ(cliente.HTTPRIO().httpOptions().proxyUserName, "ANA");
+  EXPECT_EQ(cliente.HTTPRIO().httpOptions().proxyPassword, "segredo9");
   for (const QString& arquivo : QDir(inst.folder()).entryList({"*.log"})) {
     QFile log(inst.filePath(arquivo));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));

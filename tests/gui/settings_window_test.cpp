@@ -242,8 +242,8 @@ TEST_F(JanelaDeConfiguracoes, SavingAsksForTheAdministratorAndInsertsTheRowOnce)
   TDmWebService cliente;
   PConfiguraServicos(cliente, *db, folder->path());
   EXPECT_EQ(cliente.HTTPRIO().httpOptions().proxy, "127.0.0.1:3128");
-  EXPECT_EQ(cliente.HTTPRIO().httpOptions().userName, "ANA");
-  EXPECT_EQ(cliente.HTTPRIO().httpOptions().password, "s3gredo");
+  EXPECT_EQ(cliente.HTTPRIO().httpOptions().proxyUserName, "ANA");
+  EXPECT_EQ(cliente.HTTPRIO().httpOptions().proxyPassword, "s3gredo");
   EXPECT_NE(valor("SELECT SENHAPROXY FROM PARALOGIN"), "s3gredo");
 
   // With the proxy off only the switch changes in PARALOGIN.

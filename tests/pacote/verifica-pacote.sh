@@ -27,6 +27,7 @@ for path in \
   /etc/orvalto-atualizador/Atualizador.ini \
   /lib/systemd/system/orvalto-atualizador.service \
   /usr/share/doc/orvalto-atualizador/README.md \
+  /usr/share/doc/orvalto-atualizador/SECURITY.md \
   /usr/share/doc/orvalto-atualizador/copyright \
   /usr/share/doc/orvalto-atualizador/changelog.gz \
   /usr/share/man/man8/orvalto-atualizador.8.gz \
@@ -39,7 +40,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = orvalto-atualizador ] || fail "Package $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version $(field Version)"
 depends="$(field Depends)"
-for dep in libfbclient2 libunrar5 libqt6core6 libqt6network6 libcurl4 libinih1 libpugixml1v5; do
+for dep in libfbclient2 libunrar5 libqt6core6 libqt6network6 libcurl4 libinih1 libpugixml1v5 libsodium23; do
   grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 # The server is recommended only: Firebird's own packages may provide it.

@@ -112,17 +112,28 @@ TEST_F(RegistroTest, TheOlderEndpointGoesThroughTheProxyWithItsCredentials) {
   EXPECT_EQ(sim_->soapCalls("newer", "FComunica").size(), 1);
 }
 
-TEST_F(RegistroTest, ProxyCredentialsWithoutProxyGoToTheServer) {
+// The proxy's account is the proxy's alone: a server that asks for
+// credentials, reached directly or through the proxy, never gets it.
+TEST_F(RegistroTest, ProxyCredentialsNeverGoToTheServer) {
   startSim(scenario(R"({ 'endpoints': { 'older': { 'user': 'proxyuser', 'password': 'proxypass' },
                                         'newer': { 'operations': { 'FComunica': { 'result': false } } } } })"));
-  setParalogin({{"UTILIZAPROXY", "N"}, {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
-                {"SENHAPROXY", cifra("proxypass", kChaveServico)}});
-  auto ws = configured();
-  EXPECT_TRUE(ws->HTTPRIO().httpOptions().proxy.isEmpty());
-  EXPECT_TRUE(ws->FComunica());
-  const QJsonArray calls = sim_->soapCalls("older", "FComunica");
-  ASSERT_EQ(calls.size(), 1);
-  EXPECT_EQ(calls[0]["user"].toString(), "proxyuser");
+  LoopbackProxy proxy("proxyuser", "proxypass");
+  for (const char* usaProxy : {"N", "S"}) {
+    setParalogin({{"UTILIZAPROXY", usaProxy}, {"PROXY", "127.0.0.1"}, {"PORTAPROXY", QString::number(proxy.port())},
+                  {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
+                  {"SENHAPROXY", cifra("proxypass", kChaveServico)}});
+    auto ws = configured();
+    EXPECT_ANY_THROW(ws->FComunica()) << "the older endpoint refuses the call";
+    EXPECT_TRUE(sim_->soapCalls("older").isEmpty());
+    bool pediu = false;
+    for (const QJsonValue& r : sim_->requests()) {
+      EXPECT_TRUE(r["user"].toString().isEmpty()) << "credentials reached the server";
+      pediu |= r["authorized"] == false;
+    }
+    EXPECT_TRUE(pediu) << "the server asked for credentials";
+    sim_->reset();
+  }
+  EXPECT_TRUE(proxy.proxyAuthorizations().contains("Basic " + QByteArray("proxyuser:proxypass").toBase64()));
 }
 
 TEST_F(RegistroTest, AMissingColumnEndsTheConfigurationOnlyWhereItIsRead) {

@@ -19,16 +19,17 @@ constexpr int kControlTimeoutMs = 10000;
 
 }  // namespace
 
-VendorSim::VendorSim(const QJsonObject& scenario, const QString& packagesDir) {
+VendorSim::VendorSim(const QJsonObject& scenario, const QString& packagesDir, const QString& signKey) {
   if (!dir_.isValid()) throw std::runtime_error("VendorSim: no temporary folder");
   packagesDir_ = packagesDir.isEmpty() ? dir_.filePath("packages") : packagesDir;
   QDir().mkpath(packagesDir_);
   writeFile(dir_.filePath("scenario.json"), QJsonDocument(scenario).toJson());
 
   process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  process_.start(QStringLiteral(ORVALTO_BIN_DIR "/orvalto-vendor-sim"),
-                 {"--scenario", dir_.filePath("scenario.json"), "--port", "0", "--smtp-port", "0", "--packages",
-                  packagesDir_, "--record", dir_.filePath("record.json"), "--mail-dir", mailDir()});
+  QStringList arguments{"--scenario", dir_.filePath("scenario.json"), "--port", "0", "--smtp-port", "0", "--packages",
+                        packagesDir_, "--record", dir_.filePath("record.json"), "--mail-dir", mailDir()};
+  if (!signKey.isEmpty()) arguments << "--sign-key" << signKey;
+  process_.start(QStringLiteral(ORVALTO_BIN_DIR "/orvalto-vendor-sim"), arguments);
   waitForReady();
 }
 

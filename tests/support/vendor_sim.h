@@ -14,8 +14,9 @@ class VendorSim {
  public:
   // Throws std::runtime_error when the simulator does not come up within
   // 10 seconds. Packages are served from `packagesDir`, or from a fresh
-  // folder of its own (packagesDir()) when empty.
-  explicit VendorSim(const QJsonObject& scenario = {}, const QString& packagesDir = {});
+  // folder of its own (packagesDir()) when empty. With `signKey` (a minisign
+  // secret key file) it serves "<package>.minisig" signatures too.
+  explicit VendorSim(const QJsonObject& scenario = {}, const QString& packagesDir = {}, const QString& signKey = {});
   ~VendorSim();
   VendorSim(const VendorSim&) = delete;
   VendorSim& operator=(const VendorSim&) = delete;

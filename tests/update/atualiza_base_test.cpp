@@ -121,7 +121,10 @@ TEST_F(StructureFixture, FetchesExtractsAndRunsTheStructureUpdaterWhileTheTermin
   EXPECT_EQ(stageLines.join("\n").toStdString(),
             QStringList({"Iniciando Atualização de base.", "Cria Progresso", "Iniciando Verificação de Atualização de base.",
                          "Realizando Atualizacao.", "Verificou usuários conectados.", "Verificando Atualizabd.rar",
-                         "Realizando download do arquivo Atualizabd.rar", "Download do arquivo Atualizabd.rar concluido.",
+                         "Realizando download do arquivo Atualizabd.rar",
+                         "Pacote Atualizabd.rar aceito sem assinatura (sem assinatura): nenhuma assinatura válida foi "
+                         "vista até agora.",
+                         "Download do arquivo Atualizabd.rar concluido.",
                          "Download Atualizabd.rar concluido.", "Apagou caminho atualizadorbd do banco",
                          "Criou Caminho.dir", "Executando Atualizabd", "Execução com sucesso"})
                 .join("\n")

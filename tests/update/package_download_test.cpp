@@ -1,8 +1,10 @@
+#include "support/chave_minisign.h"
 #include "support/engine_fixture.h"
 #include "support/rar_archives.h"
 #include "support/vendor_sim.h"
 #include "update/percentual_download.h"
 #include "update/nome_pacote.h"
+#include "update/verificacao_assinatura.h"
 
 #include <gtest/gtest.h>
 
@@ -278,4 +280,83 @@ TEST_F(DownloadFixture, LinksAtTheTemporaryNamesAreNotFollowed) {
   ASSERT_TRUE(vitima.open(QIODevice::ReadOnly));
   EXPECT_EQ(vitima.readAll(), "intacto");
   EXPECT_FALSE(QFileInfo::exists(fora.filePath("criado")));
+}
+
+// The maker signs: the simulator publishes "<package>.minisig" made by the
+// minisign tool with the maker's key; the test plants the bad ones.
+struct SignatureFixture : ::testing::Test, EngineFixture {
+  ChaveMinisign fabricante, alheia;
+  VendorSim sim{QJsonObject{{"packages", QJsonObject{{"SemAssinatura.rar", QJsonObject{{"unsigned", true}}}}}}, {},
+                fabricante.secreta()};
+
+  void SetUp() override {
+    for (const char* name : {"PDV.rar", "Ruim.rar", "Alheio.rar", "SemAssinatura.rar", "Legado.rar"})
+      writePackage(sim.packagesDir(), name, 100 * 1024);
+    // A signature of another file, and one by a key nobody trusts.
+    planta("Outro.bin", "outro conteúdo");
+    planta("Ruim.rar.minisig", fabricante.assina(sim.packagesDir() + "/Outro.bin"));
+    planta("Alheio.rar.minisig", alheia.assina(sim.packagesDir() + "/Alheio.rar"));
+    planta("Legado.rar.minisig", fabricante.assina(sim.packagesDir() + "/Legado.rar", true));
+  }
+  void planta(const QString& name, const QByteArray& text) {
+    QFile f(QDir(sim.packagesDir()).filePath(name));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+  }
+  void configura(const QByteArray& seguranca) {
+    QFile f(exeDir.filePath("Atualizador.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Seguranca]\r\n" + seguranca);
+  }
+  int rowsOf(const QString& name) {
+    return engine->CnOrvalto.query("SELECT COUNT(*) FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {sim.packageUrl(name)})
+        .rows.first().first().toInt();
+  }
+  bool logged(const QString& text) const {
+    for (const QString& l : logLines())
+      if (l.contains(text)) return true;
+    return false;
+  }
+};
+
+TEST_F(SignatureFixture, GoodSignaturesInstallBadOnesAreRefusedAndUnsignedOnesOnceASignatureWasSeen) {
+  configura("ChavesPublicas=" + alheia.publica().left(10) + "," + fabricante.publica() + "\r\n");
+  queue(sim.packageUrl("SemAssinatura.rar"), "SEM");
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+  queue(sim.packageUrl("Ruim.rar"), "RUI");
+  queue(sim.packageUrl("Alheio.rar"), "ALH");
+  queue(sim.packageUrl("Legado.rar"), "LEG");
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  // Nobody had signed before it: the unsigned package is taken, with a line
+  // saying so.
+  EXPECT_TRUE(logged("Pacote SemAssinatura.rar aceito sem assinatura (sem assinatura)"));
+  EXPECT_TRUE(logged("ChavesPublicas: ignorado, não é uma chave minisign"));
+  EXPECT_TRUE(logged("Assinatura do pacote PDV.rar confere"));
+  EXPECT_TRUE(logged("Assinatura do pacote Legado.rar confere"));
+  EXPECT_TRUE(logged("pacote Ruim.rar recusado: assinatura não confere com o arquivo"));
+  EXPECT_TRUE(logged("pacote Alheio.rar recusado: chave"));
+  EXPECT_TRUE(logLines().contains("[ERRO]:2|Erro ao realizar Download de versão:  Ruim.rar, Alheio.rar"));
+
+  // After a valid signature, fetched again, the same unsigned package is refused.
+  QFile::remove(tmpFolder() + "SemAssinatura.rar");
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  EXPECT_TRUE(logged("pacote SemAssinatura.rar recusado: sem assinatura"));
+  const QStringList lines = logLines();
+  EXPECT_TRUE(lines.contains("[ERRO]:2|Erro ao realizar Download de versão:  SemAssinatura.rar, Ruim.rar, Alheio.rar"))
+      << lines.join("\n").toStdString();
+  // Refused packages leave nothing behind and stay queued for the next run.
+  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"Legado.rar", "PDV.rar"}));
+  EXPECT_EQ(rowsOf("Ruim.rar"), 1);
+  EXPECT_EQ(rowsOf("SemAssinatura.rar"), 1);
+  EXPECT_TRUE(QFileInfo::exists(exeDir.filePath(kArquivoEstadoAssinaturas)));
+}
+
+TEST_F(SignatureFixture, RequiredSignaturesRefuseUnsignedPackagesFromTheStart) {
+  configura("ChavesPublicas=" + fabricante.publica() + "\r\nAssinatura=exigir\r\n");
+  queue(sim.packageUrl("SemAssinatura.rar"), "SEM");
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+  EXPECT_FALSE(engine->FBaixaVersoes(false));
+  EXPECT_TRUE(logged("pacote SemAssinatura.rar recusado: sem assinatura"));
+  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"PDV.rar"}));
+  EXPECT_EQ(sim.requests("signature").size(), 2);
 }

@@ -1,6 +1,9 @@
 // orvalto-cifra: prints the scrambled form of a text, as Caminho.ini stores
-// user names and passwords; --decifra does the reverse.
+// user names and passwords; --decifra does the reverse. TEXT "-" reads the
+// text from a prompt without echo (or one line of standard input), so that
+// a password never stands on a command line.
 #include "base/scramble.h"
+#include "platform/terminal_input.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -18,11 +21,21 @@ int main(int argc, char** argv) {
     else ++i;
   }
   if (args.size() != 1 || key.isEmpty()) {
-    std::fprintf(stderr, "usage: orvalto-cifra [--decifra] [--chave KEY] TEXT\n"
-                         "  KEY defaults to the connection settings' key\n");
+    std::fprintf(stderr, "usage: orvalto-cifra [--decifra] [--chave KEY] TEXT|-\n"
+                         "  KEY defaults to the connection settings' key\n"
+                         "  -  reads TEXT without echo from the terminal, or one line of standard input\n");
     return 2;
   }
-  const QString out = reverse ? orvalto::decifra(args[0], key) : orvalto::cifra(args[0], key);
+  QString text = args[0];
+  if (text == "-") {
+    const std::optional<QString> lido = orvalto::lerSegredo("Texto: ");
+    if (!lido) {
+      std::fprintf(stderr, "orvalto-cifra: nothing to read\n");
+      return 2;
+    }
+    text = *lido;
+  }
+  const QString out = reverse ? orvalto::decifra(text, key) : orvalto::cifra(text, key);
   std::printf("%s\n", out.toUtf8().constData());
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "http_server.h"
 
 #include "packages.h"
+#include "signer.h"
 #include "services.h"
 #include "soap_service.h"
 #include "wsdl.h"
@@ -79,10 +80,12 @@ void notFound(httplib::Response& response) {
 
 }  // namespace
 
-SimHttpServer::SimHttpServer(ScenarioStore& scenario, RequestRecord& record, QString packagesDir, bool verbose)
+SimHttpServer::SimHttpServer(ScenarioStore& scenario, RequestRecord& record, QString packagesDir, QString signKey,
+                             bool verbose)
     : scenario_(scenario),
       record_(record),
       packagesDir_(std::move(packagesDir)),
+      signKey_(std::move(signKey)),
       verbose_(verbose),
       server_(std::make_unique<httplib::Server>()) {
   server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
@@ -131,16 +134,22 @@ void SimHttpServer::handle(const httplib::Request& request, httplib::Response& r
     routed = true;
     break;
   }
-  if (!routed && request.method == "GET" && (startsWith(request.path, kPackagePrefix) || request.path == kSelfUpdatePath)) {
-    const bool selfUpdate = request.path == kSelfUpdatePath;
-    const QString name = selfUpdate ? QStringLiteral("Orvalto.rar") : qs(request.path.substr(std::strlen(kPackagePrefix)));
-    entry.insert("kind", "package");
+  const std::string selfUpdateSignature = std::string(kSelfUpdatePath) + ".minisig";
+  const bool selfUpdate = request.path == kSelfUpdatePath || request.path == selfUpdateSignature;
+  if (!routed && request.method == "GET" && (startsWith(request.path, kPackagePrefix) || selfUpdate)) {
+    const QString name = selfUpdate ? qs(request.path.substr(request.path.rfind('/') + 1))
+                                    : qs(request.path.substr(std::strlen(kPackagePrefix)));
+    const bool signature = name.endsWith(QStringLiteral(".minisig"));
+    entry.insert("kind", signature ? "signature" : "package");
     entry.insert("endpoint", selfUpdate ? "selfupdate" : "package");
     entry.insert("name", name);
     // Recorded before the first byte goes out: the transfer itself may be
     // slow or cut.
-    const PackageConfig config = scenario_.current().package(name);
-    entry.insert("status", servePackage(packagesDir_, name, config, request, response));
+    const Scenario scenario = scenario_.current();
+    const PackageConfig config = scenario.package(name);
+    const bool unsignedPackage = signature && scenario.package(name.chopped(8)).unsignedPackage;
+    entry.insert("status", signature ? serveSignature(packagesDir_, name, signKey_, unsignedPackage, config, response)
+                                     : servePackage(packagesDir_, name, config, request, response));
     record_.append(entry);
     routed = true;
   } else if (!routed) {

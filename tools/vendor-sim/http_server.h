@@ -19,7 +19,7 @@ struct ServiceDef;
 
 class SimHttpServer {
  public:
-  SimHttpServer(ScenarioStore& scenario, RequestRecord& record, QString packagesDir, bool verbose);
+  SimHttpServer(ScenarioStore& scenario, RequestRecord& record, QString packagesDir, QString signKey, bool verbose);
   ~SimHttpServer();
 
   // Listens on 127.0.0.1; port 0 picks a free one. Returns the port, or -1.
@@ -42,6 +42,7 @@ class SimHttpServer {
   ScenarioStore& scenario_;
   RequestRecord& record_;
   QString packagesDir_;
+  QString signKey_;
   bool verbose_;
   int port_ = 0;
   std::unique_ptr<httplib::Server> server_;

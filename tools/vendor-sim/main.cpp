@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   ScenarioStore store(options->scenarioFile, std::move(*scenario));
   RequestRecord record(options->recordFile);
   MailBox mailBox(options->mailDir, record);
-  SimHttpServer http(store, record, options->packagesDir, options->verbose);
+  SimHttpServer http(store, record, options->packagesDir, options->signKey, options->verbose);
   SmtpServer smtp(store, mailBox);
 
   const int httpPort = http.bind(options->httpPort);

@@ -18,7 +18,8 @@ bool parsePort(const char* text, int* port) {
 
 const char* usageText() {
   return "usage: orvalto-vendor-sim --scenario FILE [--port N] [--smtp-port N]\n"
-         "                          [--packages DIR] [--record FILE] [--mail-dir DIR] [--verbose]\n";
+         "                          [--packages DIR] [--record FILE] [--mail-dir DIR]\n"
+         "                          [--sign-key MINISIGN_SECRET_KEY] [--verbose]\n";
 }
 
 std::optional<Options> parseOptions(int argc, char** argv, QString* error) {
@@ -40,6 +41,8 @@ std::optional<Options> parseOptions(int argc, char** argv, QString* error) {
       options.packagesDir = QString::fromLocal8Bit(value);
     } else if (std::strcmp(arg, "--record") == 0) {
       options.recordFile = QString::fromLocal8Bit(value);
+    } else if (std::strcmp(arg, "--sign-key") == 0) {
+      options.signKey = QString::fromLocal8Bit(value);
     } else if (std::strcmp(arg, "--mail-dir") == 0) {
       options.mailDir = QString::fromLocal8Bit(value);
     } else if (std::strcmp(arg, "--port") == 0 || std::strcmp(arg, "--smtp-port") == 0) {

@@ -12,6 +12,7 @@ struct Options {
   QString packagesDir;  // empty: every package is missing
   QString recordFile;   // empty: the record is kept in memory only
   QString mailDir;      // empty: mails are kept in the record only
+  QString signKey;      // minisign secret key (unencrypted); empty: nothing is signed
   bool verbose = false;
 };
 

@@ -117,7 +117,7 @@ bool checkScenario(const QJsonObject& root, QString* error) {
   }
   const QJsonObject packages = root.value("packages").toObject();
   for (auto it = packages.begin(); it != packages.end(); ++it) {
-    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges", "redirect"},
+    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges", "redirect", "unsigned"},
                    "packages." + it.key(), error))
       return false;
   }
@@ -189,6 +189,7 @@ PackageConfig Scenario::package(const QString& name) const {
   config.delayMs = object.value("delayMs").toInt();
   config.ignoreRanges = object.value("ignoreRanges").toBool();
   config.redirect = object.value("redirect").toString();
+  config.unsignedPackage = object.value("unsigned").toBool();
   return config;
 }
 

@@ -41,6 +41,7 @@ struct PackageConfig {
   int delayMs = 0;
   bool ignoreRanges = false;  // answer a range request with the whole file (200)
   QString redirect;         // non-empty: answer 302 to this address instead of the file
+  bool unsignedPackage = false;  // no signature is made for it
 };
 
 struct SmtpConfig {
