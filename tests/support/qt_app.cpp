@@ -12,10 +12,12 @@ namespace {
 
 // The test servers (the vendor simulator, the HTTPS server, the proxy)
 // listen on 127.0.0.1, the address every test installation's
-// Atualizador.ini names for the maker: the rule the program would read from
-// such a file, for the tests that run its parts in this process.
+// Atualizador.ini names for the maker. Only that address is allowed to the
+// tests that run the program's parts in this process: a built-in address of
+// the maker (the daily self-update after a search) is refused before any
+// connection, so no test ever reaches past loopback.
 const bool fontesDosTestes = [] {
-  defineFontesPermitidas(FontesPermitidas(FontesPermitidas::doFabricante().padroes() + QStringList{"127.0.0.1"}));
+  defineFontesPermitidas(FontesPermitidas(QStringList{"127.0.0.1"}));
   return true;
 }();
 
