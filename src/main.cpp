@@ -1,15 +1,15 @@
 // orvalto-atualizador: the server-side updater of Orvalto.
-#include "base/app_context.h"
 #include "app/comando_servico.h"
 #include "app/configura_locais.h"
 #include "app/configuracao_linha_comando.h"
+#include "app/opcoes_programa.h"
+#include "app/reinicio.h"
+#include "app/startup.h"
+#include "base/app_context.h"
 #include "base/handler_guard.h"
 #include "base/headless_interaction.h"
 #include "base/operation_log.h"
-#include "app/opcoes_programa.h"
 #include "base/secao_atualizacao.h"
-#include "app/reinicio.h"
-#include "app/startup.h"
 #include "gui/configura_locais_window.h"
 #include "gui/widget_interaction.h"
 #include "platform/diario_servico.h"
@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
   const OpcoesPrograma options = leOpcoesPrograma(arguments);
   if (options.help || !options.error.isEmpty()) {
-    std::fprintf(stderr, "%s%s", options.error.isEmpty() ? "" : qPrintable(options.error + "\n"), qPrintable(textoUso()));
+    std::fprintf(stderr, "%s%s", options.error.isEmpty() ? "" : qPrintable(options.error + "\n"),
+                 qPrintable(textoUso()));
     return options.help ? 0 : 2;
   }
   // Before anything may reach the network: only the installation's sources.

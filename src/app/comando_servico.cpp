@@ -1,8 +1,8 @@
 #include "app/comando_servico.h"
 
 #include "app/estado_linha_comando.h"
-#include "app/pedido_linha_comando.h"
 #include "app/opcoes_programa.h"
+#include "app/pedido_linha_comando.h"
 #include "app/teste_conexao_linha_comando.h"
 #include "base/app_context.h"
 #include "base/headless_interaction.h"

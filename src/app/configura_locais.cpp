@@ -1,9 +1,9 @@
 #include "app/configura_locais.h"
 
+#include "app/startup.h"
+#include "app/substituicao_executavel.h"
 #include "base/handler_guard.h"
 #include "base/interaction.h"
-#include "app/substituicao_executavel.h"
-#include "app/startup.h"
 #include "base/version.h"
 #include "notify/email_falha.h"
 #include "update/atualizador.h"
@@ -22,10 +22,13 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       ctx_(ctx),
       server_(*this, ctx),
       servicos_(),
-      busca_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
-      agendador_(ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, [this] { PEnviaVersaoDiaria(); }),
+      busca_(
+          ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
+      agendador_(
+          ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, [this] { PEnviaVersaoDiaria(); }),
       email_(ctx),
-      processo_(ctx, *this, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_),
+      processo_(
+          ctx, *this, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_),
       formulario_({ctx, [this]() -> const FbConnection& { return garanteAtualizador().conexao(); }, &servicos_,
                    [this] { FBuscaNovasVersoes(); }},
                   ModoGravacao, UltimaTecla),

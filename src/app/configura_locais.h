@@ -5,16 +5,16 @@
 // desktop program puts a window and a tray icon on top of it; the headless
 // service runs it alone.
 #include "base/app_context.h"
-#include "services/dm_web_service.h"
-#include "terminal/terminal_server.h"
-#include "base/estado_terminais.h"
 #include "base/console_link.h"
-#include "notify/envia_email.h"
-#include "terminal/agendador_atualizacao.h"
+#include "base/estado_terminais.h"
 #include "configuracoes/formulario_configuracoes.h"
-#include "update/processo_atualizacao.h"
+#include "notify/envia_email.h"
+#include "services/dm_web_service.h"
+#include "terminal/agendador_atualizacao.h"
+#include "terminal/terminal_server.h"
 #include "update/busca_novas_versoes.h"
 #include "update/envio_versao_diaria.h"
+#include "update/processo_atualizacao.h"
 
 #include <QObject>
 #include <QString>
@@ -92,7 +92,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // The window became visible. False: it goes back to the tray (the server
   // designation was refused). The settings are loaded either way.
   bool FormShow();
-  std::function<bool()> FVerificaServidor;     // server designation check (the settings form's)
+  std::function<bool()> FVerificaServidor;      // server designation check (the settings form's)
   std::function<void()> PCarregaConfiguracoes;  // settings and users list (the settings form's)
 
   // The daily version report the scheduler's tick gives its chance.

@@ -1,24 +1,24 @@
 #include "app/configuracao_linha_comando.h"
 
-#include "base/app_context.h"
 #include "app/opcoes_programa.h"
+#include "base/app_context.h"
 #include "base/handler_guard.h"
 #include "base/operation_log.h"
+#include "base/secao_atualizacao.h"
 #include "configuracoes/configuracoes_gravadas.h"
 #include "configuracoes/lista_usuarios.h"
 #include "configuracoes/senha_produto.h"
+#include "configuracoes/servidor_designado.h"
 #include "configuracoes/titulos.h"
 #include "configuracoes/validacao_pasta.h"
-#include "base/secao_atualizacao.h"
-#include "configuracoes/servidor_designado.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
 #include "db/transactions.h"
-#include "update/contexto_estagio.h"
-#include "update/registro_pastas.h"
 #include "platform/system.h"
 #include "platform/terminal_input.h"
+#include "update/contexto_estagio.h"
+#include "update/registro_pastas.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,10 +50,14 @@ bool conecta(FbConnection& cn, const AppContext& ctx) {
 
 // The settings by name, in the window's order.
 QList<QPair<QString, QString*>> porNome(Configuracoes& c) {
-  return {{"CAMINHOLOCALBACKUP", &c.CAMINHOLOCALBACKUP}, {"CAMINHOVERSOES", &c.CAMINHOVERSOES},
-          {"USAPROXY", &c.USAPROXY},                     {"PROXY", &c.PROXY},
-          {"PORTAPROXY", &c.PORTAPROXY},                 {"AUTENTICACAOPROXY", &c.AUTENTICACAOPROXY},
-          {"USUARIOPROXY", &c.USUARIOPROXY},             {"SENHAPROXY", &c.SENHAPROXY},
+  return {{"CAMINHOLOCALBACKUP", &c.CAMINHOLOCALBACKUP},
+          {"CAMINHOVERSOES", &c.CAMINHOVERSOES},
+          {"USAPROXY", &c.USAPROXY},
+          {"PROXY", &c.PROXY},
+          {"PORTAPROXY", &c.PORTAPROXY},
+          {"AUTENTICACAOPROXY", &c.AUTENTICACAOPROXY},
+          {"USUARIOPROXY", &c.USUARIOPROXY},
+          {"SENHAPROXY", &c.SENHAPROXY},
           {"USUARIOSATUALIZAVERSAO", &c.USUARIOSATUALIZAVERSAO}};
 }
 
@@ -121,7 +125,8 @@ bool aplicaPastas(const AppContext& ctx, const Pedidos& pedidos, Configuracoes& 
 
 // The proxy fields of the window are open only with their switches on.
 bool aplicaProxy(const Pedidos& pedidos, Configuracoes& v) {
-  for (const auto& [flag, destino] : {std::pair{"USAPROXY", &v.USAPROXY}, {"AUTENTICACAOPROXY", &v.AUTENTICACAOPROXY}}) {
+  for (const auto& [flag, destino] :
+       {std::pair{"USAPROXY", &v.USAPROXY}, {"AUTENTICACAOPROXY", &v.AUTENTICACAOPROXY}}) {
     if (!pedidos.contains(flag)) continue;
     const QString valor = pedidos.value(flag).trimmed().toUpper();
     if (valor != "S" && valor != "N") {
@@ -204,7 +209,8 @@ bool grava(const AppContext& ctx, FbConnection& cn, const Configuracoes& lidos, 
     return true;
   } catch (...) {
     const QString erro = textoDaExcecao(std::current_exception());
-    ctx.ui->showMessage(MessageIcon::Warning, kTituloAviso, QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);
+    ctx.ui->showMessage(MessageIcon::Warning, kTituloAviso,
+                        QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);
     return false;
   }
 }

@@ -19,8 +19,8 @@ QString ouDesconhecido(const QJsonValue& v, const char* ausente = "não informad
 }
 
 QString tamanho(double bytes) {
-  return QLocale(QLocale::Portuguese, QLocale::Brazil).formattedDataSize(static_cast<qint64>(bytes), 1,
-                                                                          QLocale::DataSizeTraditionalFormat);
+  return QLocale(QLocale::Portuguese, QLocale::Brazil)
+      .formattedDataSize(static_cast<qint64>(bytes), 1, QLocale::DataSizeTraditionalFormat);
 }
 
 QString situacaoDoServico(const EstadoColetado& e) {
@@ -57,7 +57,8 @@ QStringList backups(const QJsonValue& v) {
   const QJsonArray lista = v.toArray();
   if (lista.isEmpty()) return {QString::fromUtf8("Backups: nenhum")};
   QStringList linhas{QString::fromUtf8("Backups:")};
-  for (const QJsonValue& b : lista) linhas << "    " + b["arquivo"].toString() + " (" + tamanho(b["bytes"].toDouble()) + ")";
+  for (const QJsonValue& b : lista)
+    linhas << "    " + b["arquivo"].toString() + " (" + tamanho(b["bytes"].toDouble()) + ")";
   return linhas;
 }
 
@@ -71,8 +72,7 @@ QString pasta(const char* nome, const QJsonObject& p) {
 
 QStringList estadoEmTexto(const EstadoColetado& e) {
   const QJsonObject& j = e.json;
-  QStringList linhas{situacaoDoServico(e),
-                     QString::fromUtf8("Versão: ") + j["versao"].toString(),
+  QStringList linhas{situacaoDoServico(e), QString::fromUtf8("Versão: ") + j["versao"].toString(),
                      QString::fromUtf8("Servidor designado: ") + ouDesconhecido(j["servidorDesignado"], "nenhum"),
                      QString::fromUtf8("Banco de dados: ") + ouDesconhecido(j["banco"])};
   linhas << fila(j["fila"]);

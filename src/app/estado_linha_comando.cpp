@@ -38,7 +38,8 @@ QJsonObject servico(quint16 porta, QString* situacao) {
 QJsonValue fila(const std::optional<DadosInstalacao>& dados) {
   if (!dados) return kNulo;
   QJsonArray itens;
-  for (const ItemFila& item : dados->fila) itens.append(QJsonObject{{"sistema", item.sistema}, {"endereco", item.endereco}});
+  for (const ItemFila& item : dados->fila)
+    itens.append(QJsonObject{{"sistema", item.sistema}, {"endereco", item.endereco}});
   return itens;
 }
 
@@ -67,7 +68,9 @@ QJsonObject pasta(const QString& caminho) {
 }
 
 QJsonObject ultimaAtualizacao(const EstadoGravado& e) {
-  return {{"inicio", dataJson(e.atualizacaoInicio)}, {"fim", dataJson(e.atualizacaoFim)}, {"resultado", texto(e.resultado)}};
+  return {{"inicio", dataJson(e.atualizacaoInicio)},
+          {"fim", dataJson(e.atualizacaoFim)},
+          {"resultado", texto(e.resultado)}};
 }
 
 // The worst finding decides: a service or database out of reach, then a
@@ -77,10 +80,11 @@ int codigoDe(bool respondendo, const std::optional<DadosInstalacao>& dados, cons
   if (!respondendo || !dados) return kEstadoCritico;
   // A run that ended without a message with versions still queued did not
   // do its work; with an empty queue it had nothing to do.
-  if (e.resultado.startsWith("[ERRO") || (e.resultado == QLatin1String(kResultadoInterrompida) && !dados->fila.isEmpty()))
+  if (e.resultado.startsWith("[ERRO") ||
+      (e.resultado == QLatin1String(kResultadoInterrompida) && !dados->fila.isEmpty()))
     return kEstadoFalhou;
-  const bool pastasConhecidas = !pastas["versoes"].toObject()["livreBytes"].isNull() &&
-                                !pastas["backup"].toObject()["livreBytes"].isNull();
+  const bool pastasConhecidas =
+      !pastas["versoes"].toObject()["livreBytes"].isNull() && !pastas["backup"].toObject()["livreBytes"].isNull();
   if (!e.legivel || !pastasConhecidas) return kEstadoDesconhecido;
   return kEstadoOk;
 }
@@ -107,15 +111,15 @@ EstadoColetado coletaEstado(const AppContext& ctx, quint16 porta) {
                            {"backup", pasta(dados ? dados->pastaBackup : QString())}};
   coletado.codigo = emAtualizacao ? kEstadoOk : codigoDe(doServico["respondendo"].toBool(), dados, gravado, pastas);
   coletado.json = QJsonObject{{"servico", doServico},
-                     {"versao", QString::fromLatin1(VersaoAtualizador)},
-                     {"servidorDesignado", dados ? texto(dados->servidorDesignado) : kNulo},
-                     {"banco", texto(dados ? dados->banco : localBanco(ctx.exeDir))},
-                     {"fila", fila(dados)},
-                     {"ultimaBusca", dataJson(gravado.buscaFim)},
-                     {"agendamento", dados ? dataJson(dados->agendamento) : kNulo},
-                     {"ultimaAtualizacao", ultimaAtualizacao(gravado)},
-                     {"backups", backups(dados)},
-                     {"pastas", pastas}};
+                              {"versao", QString::fromLatin1(VersaoAtualizador)},
+                              {"servidorDesignado", dados ? texto(dados->servidorDesignado) : kNulo},
+                              {"banco", texto(dados ? dados->banco : localBanco(ctx.exeDir))},
+                              {"fila", fila(dados)},
+                              {"ultimaBusca", dataJson(gravado.buscaFim)},
+                              {"agendamento", dados ? dataJson(dados->agendamento) : kNulo},
+                              {"ultimaAtualizacao", ultimaAtualizacao(gravado)},
+                              {"backups", backups(dados)},
+                              {"pastas", pastas}};
   if (emAtualizacao)
     escreveLinha(stderr, QString::fromUtf8("Atualização em andamento: o banco não é lido (contaria como outro usuário "
                                            "conectado e faria a atualização parar)."));

@@ -18,7 +18,7 @@ struct ItemFila {
 };
 
 struct DadosInstalacao {
-  QString banco;             // the database location Caminho.ini (or its fallbacks) names
+  QString banco;              // the database location Caminho.ini (or its fallbacks) names
   QString servidorDesignado;  // VERSOESCAB.NOMESERVIDOR
   QDateTime agendamento;      // invalid: nothing scheduled
   QString pastaVersoes, pastaBackup;

@@ -18,7 +18,8 @@ ComandoServico comandoServico(const QString& a) {
 // What --configura and --configuracao allow, checked once every argument is
 // read (--sim may stand anywhere).
 QString conflitos(const OpcoesPrograma& o) {
-  if (o.mostraConfiguracao && o.alteraConfiguracao) return QString::fromUtf8("--configuracao e --configura não podem ser usados juntos");
+  if (o.mostraConfiguracao && o.alteraConfiguracao)
+    return QString::fromUtf8("--configuracao e --configura não podem ser usados juntos");
   if (o.alteraConfiguracao && o.atribuicoes.isEmpty()) return "--configura precisa de ao menos um NOME=valor";
   // Only the name: the value may be a password.
   if (!o.alteraConfiguracao && !o.atribuicoes.isEmpty())
@@ -43,8 +44,10 @@ OpcoesPrograma leOpcoesPrograma(const QStringList& arguments) {
     } else if (a == "--port" && i + 1 < arguments.size()) {
       bool ok = false;
       const int port = arguments[++i].toInt(&ok);
-      if (!ok || port < 1 || port > 65535) o.error = QString::fromUtf8("porta inválida: ") + arguments[i];
-      else o.port = port;
+      if (!ok || port < 1 || port > 65535)
+        o.error = QString::fromUtf8("porta inválida: ") + arguments[i];
+      else
+        o.port = port;
     } else if (a == "--configuracao") {
       o.mostraConfiguracao = true;
     } else if (a == "--configura") {

@@ -15,13 +15,13 @@ struct OpcoesPrograma {
   bool headless = false;       // --headless: no widgets, messages to the log and stderr
   int port = kPortaTerminais;  // --port N: the terminals' TCP port
   bool help = false;
-  bool mostraConfiguracao = false;  // --configuracao: print the settings and end
-  bool alteraConfiguracao = false;  // --configura NOME=valor ...: change settings and end
-  QStringList atribuicoes;          // the NOME=valor arguments of --configura
-  bool sim = false;                 // --sim: answer Yes to the settings' question
+  bool mostraConfiguracao = false;                  // --configuracao: print the settings and end
+  bool alteraConfiguracao = false;                  // --configura NOME=valor ...: change settings and end
+  QStringList atribuicoes;                          // the NOME=valor arguments of --configura
+  bool sim = false;                                 // --sim: answer Yes to the settings' question
   ComandoServico comando = ComandoServico::Nenhum;  // --estado, --buscar, --atualizar, --testar-conexao
   bool json = false;                                // --json: --estado as one JSON object
-  QString error;               // not empty when the arguments were not understood
+  QString error;                                    // not empty when the arguments were not understood
 };
 
 OpcoesPrograma leOpcoesPrograma(const QStringList& arguments);  // arguments without the program name

@@ -82,7 +82,8 @@ int Acompanhamento::executa() {
   cliente_.envia(atualizacao() ? kTagAtualizar : kTagBuscar);
   diz(atualizacao() ? QString::fromUtf8("Atualização pedida ao serviço (porta %1).").arg(cliente_.porta())
                     : QString::fromUtf8("Busca de novas versões pedida ao serviço (porta %1).").arg(cliente_.porta()));
-  QObject::connect(&verificacao_, &QTimer::timeout, [this] { protegeHandler(ctx_, "Pedido: ", [this] { verifica(); }); });
+  QObject::connect(&verificacao_, &QTimer::timeout,
+                   [this] { protegeHandler(ctx_, "Pedido: ", [this] { verifica(); }); });
   QObject::connect(&sonda_, &QTimer::timeout, [this] { cliente_.envia(kTagStatus); });
   verificacao_.start(kVerificacaoMs);
   sonda_.start(kSondaMs);
@@ -163,7 +164,8 @@ int Acompanhamento::concluiAtualizacao(const QString& resultado) {
     diz(QString::fromUtf8("Nenhuma versão na fila: não havia o que atualizar."));
     return kSucesso;
   }
-  diz(QString::fromUtf8("A atualização terminou sem concluir (banco, download inicial ou tabelas); veja o log do "
+  diz(
+      QString::fromUtf8("A atualização terminou sem concluir (banco, download inicial ou tabelas); veja o log do "
                         "atualizador."));
   return kFalhou;
 }

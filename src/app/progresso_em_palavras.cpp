@@ -7,9 +7,9 @@ namespace {
 
 // The stage each "[ATUALIZANDO]:n|" opens is n + 1: the first download
 // comes before any message.
-const char* const kEtapas[kEtapasAtualizacao] = {
-    "download das versões", "verificação das versões baixadas", "cópia de segurança do banco",
-    "atualização da base de dados", "troca dos executáveis no servidor"};
+const char* const kEtapas[kEtapasAtualizacao] = {"download das versões", "verificação das versões baixadas",
+                                                 "cópia de segurança do banco", "atualização da base de dados",
+                                                 "troca dos executáveis no servidor"};
 
 int numeroDaTag(const QString& mensagem, const QString& tag) {
   const QRegularExpression re("^\\[" + tag + "\\]:(\\d+)");
@@ -41,13 +41,15 @@ QString textoFalha(const QString& mensagem) {
   switch (n) {
     case 0: return QString::fromUtf8("O serviço já está atualizando: o pedido foi recusado. [ERRO]:0");
     case 1:
-      return falhaNaEtapa(0, QString::fromUtf8("a pasta de backup ou a de versões não foi informada ou não existe."), tag);
+      return falhaNaEtapa(0, QString::fromUtf8("a pasta de backup ou a de versões não foi informada ou não existe."),
+                          tag);
     case 2: return falhaNaEtapa(2, QString::fromUtf8("houve um erro ao fazer o download de versões."), tag);
     case 3: return falhaNaEtapa(3, detalhe(mensagem), tag);
     case 4: return falhaNaEtapa(4, QString::fromUtf8("houve um erro ao atualizar a base de dados."), tag);
     case 5:
-      return falhaNaEtapa(5, QString::fromUtf8("os executáveis não foram trocados; o banco foi restaurado da cópia de segurança."),
-                          tag);
+      return falhaNaEtapa(
+          5, QString::fromUtf8("os executáveis não foram trocados; o banco foi restaurado da cópia de segurança."),
+          tag);
     case 9: return QString::fromUtf8("Atualização recusada: ") + detalhe(mensagem) + " " + tag;
     default: return QString::fromUtf8("Falha na atualização: ") + mensagem;
   }

@@ -7,11 +7,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <thread>
-#include <unistd.h>
 
 namespace orvalto {
 namespace {

@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
+#include "app/substituicao_executavel.h"
 #include "base/app_context.h"
 #include "base/interaction.h"
-#include "app/substituicao_executavel.h"
 #include "platform/lista_processos.h"
 #include "platform/system.h"
 #include "platform/termination.h"

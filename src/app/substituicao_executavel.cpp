@@ -30,8 +30,9 @@ bool deixaAoPacote(const AppContext& ctx) {
   static QDate avisado;
   if (avisado != QDate::currentDate()) {
     avisado = QDate::currentDate();
-    gravaLog(ctx, QString::fromUtf8("O executável pertence ao pacote orvalto-atualizador: a cópia mais nova da "
-                                    "pasta de versões não o substitui; atualize pelo gerenciador de pacotes (apt)."),
+    gravaLog(ctx,
+             QString::fromUtf8("O executável pertence ao pacote orvalto-atualizador: a cópia mais nova da "
+                               "pasta de versões não o substitui; atualize pelo gerenciador de pacotes (apt)."),
              NivelLog::Aviso);
   }
   return true;

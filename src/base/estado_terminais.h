@@ -15,11 +15,11 @@ struct DadosEmpresa {
 };
 
 struct EstadoTerminais {
-  bool EmAtualizacao = false;  // an update run is in progress
-  bool EmDownload = false;     // a package transfer is in progress
-  QString IPSolicitante;       // the terminal whose "[ATUALIZAR]" was accepted last; never cleared
-  QString ComandoRecebido;     // tag of the last request
-  DadosEmpresa Empresa;        // empty until a terminal identifies its company
+  bool EmAtualizacao = false;        // an update run is in progress
+  bool EmDownload = false;           // a package transfer is in progress
+  QString IPSolicitante;             // the terminal whose "[ATUALIZAR]" was accepted last; never cleared
+  QString ComandoRecebido;           // tag of the last request
+  DadosEmpresa Empresa;              // empty until a terminal identifies its company
   bool ReiniciarAoTerminar = false;  // a newer updater was kept: start it again once this one has ended
 };
 

@@ -51,7 +51,8 @@ bool HeadlessInteraction::askYesNo(const QString& caption, const QString& text, 
 void HeadlessInteraction::showBalloon(const QString& title, const QString& text, int, int) {
   // Balloons are frequent and say what the log already says: standard
   // error only.
-  escreveLinhaErro(err_, sobGerenciadorDeServicos(), NivelLog::Informacao, oneLine(balloonTitle(title), balloonText(text)));
+  escreveLinhaErro(err_, sobGerenciadorDeServicos(), NivelLog::Informacao,
+                   oneLine(balloonTitle(title), balloonText(text)));
 }
 
 void HeadlessInteraction::extractionShow(const QString& archive) {

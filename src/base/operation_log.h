@@ -3,8 +3,8 @@
 // per event, "dd/mm/yyyy HH:MM:SS - message", CR LF, Windows-1252. Under
 // the service manager each line also goes to the journal, and the files of
 // days older than the retention are removed when a new day begins.
-#include "platform/diario_servico.h"
 #include "base/relogio.h"
+#include "platform/diario_servico.h"
 
 #include <QDateTime>
 #include <QString>

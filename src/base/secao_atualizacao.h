@@ -11,9 +11,9 @@ inline constexpr const char* kSecaoAtualizacao = "Atualizacao";
 inline constexpr int kDiasLogPadrao = 90;
 
 struct SecaoAtualizacao {
-  QStringList EmailCopia;       // blind copies of every failure mail
+  QStringList EmailCopia;        // blind copies of every failure mail
   int DiasLog = kDiasLogPadrao;  // day files older than this are removed; 0 keeps all
-  QString PastaLog;             // folder of the day files; empty: the executable's
+  QString PastaLog;              // folder of the day files; empty: the executable's
 };
 
 // The values of `exeDir`/Atualizador.ini, the defaults for missing keys, a

@@ -1,7 +1,7 @@
 #include "configuracoes/configuracoes_gravadas.h"
 
-#include "db/firebird_connection.h"
 #include "base/scramble.h"
+#include "db/firebird_connection.h"
 #include "services/dm_web_service.h"
 
 namespace orvalto {
@@ -34,8 +34,7 @@ ConfiguracoesLidas leConfiguracoes(FbConnection& conexao) {
 
 bool proxyMudou(const Configuracoes& a, const Configuracoes& d) {
   return a.USAPROXY != d.USAPROXY || a.PROXY != d.PROXY || a.PORTAPROXY != d.PORTAPROXY ||
-         a.AUTENTICACAOPROXY != d.AUTENTICACAOPROXY || a.USUARIOPROXY != d.USUARIOPROXY ||
-         a.SENHAPROXY != d.SENHAPROXY;
+         a.AUTENTICACAOPROXY != d.AUTENTICACAOPROXY || a.USUARIOPROXY != d.USUARIOPROXY || a.SENHAPROXY != d.SENHAPROXY;
 }
 
 RecusaProxy validaProxy(const Configuracoes& v) {
@@ -48,8 +47,7 @@ RecusaProxy validaProxy(const Configuracoes& v) {
   return {};
 }
 
-void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& v, const QString& modoGravacao,
-                        bool gravaProxy) {
+void gravaConfiguracoes(FbConnection& conexao, const Configuracoes& v, const QString& modoGravacao, bool gravaProxy) {
   const SqlParams cabecalho{v.CAMINHOLOCALBACKUP, v.CAMINHOVERSOES, v.USUARIOSATUALIZAVERSAO, v.USAPROXY};
   if (modoGravacao != kModoAlteracao)
     conexao.execute(

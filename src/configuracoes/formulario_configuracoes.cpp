@@ -222,8 +222,7 @@ bool FormularioConfiguracoes::validaProxy() {
 }
 
 void FormularioConfiguracoes::btGravarClick() {
-  if (!FValidaCaminhoBackup() || !FValidaCaminhoVersoes() || !validaProxy() || !FSolicitaSenhaAdministrador())
-    return;
+  if (!FValidaCaminhoBackup() || !FValidaCaminhoVersoes() || !validaProxy() || !FSolicitaSenhaAdministrador()) return;
   FbConnection& cn = conexao();
   QString erro;
   try {
@@ -239,8 +238,10 @@ void FormularioConfiguracoes::btGravarClick() {
   }
   FConectaBases(cn, false);
   if (erro.isEmpty()) PRegistraPastas(deps_.ctx, {CAMINHOVERSOES.texto, CAMINHOLOCALBACKUP.texto});
-  if (!erro.isEmpty()) avisa(QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);
-  else deps_.ctx.ui->showMessage(MessageIcon::Information, kTituloInformacao, "Dados gravados com sucesso!");
+  if (!erro.isEmpty())
+    avisa(QString::fromUtf8("Ocorreu um erro durante a atualização:\r") + erro);
+  else
+    deps_.ctx.ui->showMessage(MessageIcon::Information, kTituloInformacao, "Dados gravados com sucesso!");
 }
 
 void FormularioConfiguracoes::btTestarClick() {

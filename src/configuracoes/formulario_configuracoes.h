@@ -63,8 +63,8 @@ class FormularioConfiguracoes {
   ListaUsuarios cklistUsuariosAtualiza;
 
   // What the window supplies.
-  std::function<void()> aoMudar;                       // show the state again
-  std::function<void(CampoFormulario)> focaCampo;      // move the focus there
+  std::function<void()> aoMudar;                         // show the state again
+  std::function<void(CampoFormulario)> focaCampo;        // move the focus there
   std::function<bool(FbConnection&)> mostraSenhaAlcada;  // the password dialog, modal; true: confirmed
   // Whether a folder is a network path (tests replace it).
   std::function<bool(const QString&)> deRede = caminhoDeRede;

@@ -59,7 +59,8 @@ QString FDescreveConexoesAtivas(FbConnection& conexao) {
   for (int i = 0; i < r.rows.size(); ++i) {
     const QString endereco = r.value(i, "ENDERECO").toString().trimmed().section('/', 0, 0);
     clientes << QString("%1 (%2, %3)")
-                    .arg(endereco, r.value(i, "USUARIO").toString().trimmed(), r.value(i, "PROGRAMA").toString().trimmed());
+                    .arg(endereco, r.value(i, "USUARIO").toString().trimmed(),
+                         r.value(i, "PROGRAMA").toString().trimmed());
   }
   return clientes.join("; ");
 }

@@ -45,8 +45,8 @@ QDateTime dataHoraServidor(FbConnection& conexao) {
 
 ResultadoBanco FConectaBanco(FbConnection& conexao, const QString& exeDir, QDateTime* dataHora) {
   const SettingsSource source = settingsSource(exeDir);
-  ResultadoBanco conectou = source == SettingsSource::Alias ? connectFromAlias(conexao, exeDir)
-                                                            : connectFromFiles(conexao, exeDir, source);
+  ResultadoBanco conectou =
+      source == SettingsSource::Alias ? connectFromAlias(conexao, exeDir) : connectFromFiles(conexao, exeDir, source);
   if (!conectou) return conectou;
   // A connection whose probe fails is no usable connection: report it like
   // any other failure instead of letting the error escape.

@@ -52,8 +52,10 @@ QByteArray dpbFor(const QString& user, const QString& password, bool creating, T
   dpb->insertString(st, isc_dpb_user_name, toCp1252(user).constData());
   dpb->insertString(st, isc_dpb_password, toCp1252(password).constData());
   dpb->insertInt(st, isc_dpb_sql_dialect, kDialect);
-  if (creating) dpb->insertInt(st, isc_dpb_page_size, 8192);
-  else dpb->insertString(st, isc_dpb_sql_role_name, "RoleName");
+  if (creating)
+    dpb->insertInt(st, isc_dpb_page_size, 8192);
+  else
+    dpb->insertString(st, isc_dpb_sql_role_name, "RoleName");
   return QByteArray(reinterpret_cast<const char*>(dpb->getBuffer(st)), int(dpb->getBufferLength(st)));
 }
 
@@ -81,10 +83,13 @@ struct InputMessage {
 
 unsigned sqlTypeFor(const QVariant& v) {
   switch (v.typeId()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::Bool:
-      return SQL_INT64;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool: return SQL_INT64;
     case QMetaType::Double: return SQL_DOUBLE;
-    case QMetaType::QDateTime: case QMetaType::QDate: return SQL_TIMESTAMP;
+    case QMetaType::QDateTime:
+    case QMetaType::QDate: return SQL_TIMESTAMP;
     default: return SQL_VARYING;
   }
 }
@@ -94,7 +99,8 @@ Handle<IMetadataBuilder> inputBuilder(IStatement* stmt, const SqlParams& params,
   Handle<IMessageMetadata> declared(stmt->getInputMetadata(st));
   const unsigned count = declared->getCount(st);
   if (count != unsigned(params.size()))
-    throw DbError(QStringLiteral("Statement expects %1 parameters, %2 given").arg(count).arg(params.size()).toStdString());
+    throw DbError(
+        QStringLiteral("Statement expects %1 parameters, %2 given").arg(count).arg(params.size()).toStdString());
   Handle<IMetadataBuilder> builder(declared->getBuilder(st));
   for (unsigned i = 0; i < count; ++i) {
     const QVariant& v = params[int(i)];
@@ -120,13 +126,22 @@ Handle<IMetadataBuilder> inputBuilder(IStatement* stmt, const SqlParams& params,
 
 void writeValue(const QVariant& v, unsigned char* field) {
   switch (sqlTypeFor(v)) {
-    case SQL_INT64: { const qint64 n = v.toLongLong(); std::memcpy(field, &n, sizeof n); break; }
-    case SQL_DOUBLE: { const double x = v.toDouble(); std::memcpy(field, &x, sizeof x); break; }
+    case SQL_INT64: {
+      const qint64 n = v.toLongLong();
+      std::memcpy(field, &n, sizeof n);
+      break;
+    }
+    case SQL_DOUBLE: {
+      const double x = v.toDouble();
+      std::memcpy(field, &x, sizeof x);
+      break;
+    }
     case SQL_TIMESTAMP: {
       const QDateTime t = v.toDateTime();
       ISC_TIMESTAMP ts;
       ts.timestamp_date = util()->encodeDate(t.date().year(), t.date().month(), t.date().day());
-      ts.timestamp_time = util()->encodeTime(t.time().hour(), t.time().minute(), t.time().second(), t.time().msec() * 10);
+      ts.timestamp_time =
+          util()->encodeTime(t.time().hour(), t.time().minute(), t.time().second(), t.time().msec() * 10);
       std::memcpy(field, &ts, sizeof ts);
       break;
     }
@@ -238,13 +253,36 @@ QVariant readField(const Column& c, unsigned char* row, const Session& blobs) {
       std::memcpy(&len, p, sizeof len);
       return fromCp1252(reinterpret_cast<char*>(p + 2), len);
     }
-    case SQL_SHORT: { qint16 n; std::memcpy(&n, p, 2); return scaled(n, c.scale); }
-    case SQL_LONG: { qint32 n; std::memcpy(&n, p, 4); return scaled(n, c.scale); }
-    case SQL_INT64: { qint64 n; std::memcpy(&n, p, 8); return scaled(n, c.scale); }
-    case SQL_FLOAT: { float x; std::memcpy(&x, p, 4); return double(x); }
-    case SQL_DOUBLE: case SQL_D_FLOAT: { double x; std::memcpy(&x, p, 8); return x; }
+    case SQL_SHORT: {
+      qint16 n;
+      std::memcpy(&n, p, 2);
+      return scaled(n, c.scale);
+    }
+    case SQL_LONG: {
+      qint32 n;
+      std::memcpy(&n, p, 4);
+      return scaled(n, c.scale);
+    }
+    case SQL_INT64: {
+      qint64 n;
+      std::memcpy(&n, p, 8);
+      return scaled(n, c.scale);
+    }
+    case SQL_FLOAT: {
+      float x;
+      std::memcpy(&x, p, 4);
+      return double(x);
+    }
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: {
+      double x;
+      std::memcpy(&x, p, 8);
+      return x;
+    }
     case SQL_BOOLEAN: return bool(*p);
-    case SQL_TYPE_DATE: case SQL_TYPE_TIME: case SQL_TIMESTAMP: return readDateTime(c, p);
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TIMESTAMP: return readDateTime(c, p);
     case SQL_BLOB: return readTextBlob(blobs, reinterpret_cast<ISC_QUAD*>(p));
     default: return QVariant();
   }
@@ -287,7 +325,6 @@ QueryResult runStatement(const Session& src, const QString& sql, const SqlParams
 
 }  // namespace
 
-
 QString positionalParameters(const QString& sql) {
   QString out;
   out.reserve(sql.size());
@@ -321,7 +358,6 @@ QVariant QueryResult::value(int row, const QString& column) const {
   if (row < 0 || row >= rows.size() || c < 0) return {};
   return rows[row][c];
 }
-
 
 struct FbConnection::Impl {
   Status status;

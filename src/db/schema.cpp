@@ -12,21 +12,27 @@ struct Coluna {
   const char* tipo;
 };
 
-const Coluna kColunasCriacao[] = {
-    {"CAMINHOLOCALBACKUP", "VARCHAR(255)"},         {"CAMINHOVERSOES", "VARCHAR(255)"},
-    {"FAZERBACKUP", "VARCHAR(1)"},                  {"NUMEROBACKUP", "INTEGER"},
-    {"ATUALIZARBASE", "VARCHAR(1)"},                {"CAMINHOBANCOSERVIDORVERSAO", "VARCHAR(255)"},
-    {"USUARIOBANCOSERVIDORVERSAO", "VARCHAR(255)"}, {"SENHABANCOSERVIDORVERSAO", "VARCHAR(255)"}};
+const Coluna kColunasCriacao[] = {{"CAMINHOLOCALBACKUP", "VARCHAR(255)"},
+                                  {"CAMINHOVERSOES", "VARCHAR(255)"},
+                                  {"FAZERBACKUP", "VARCHAR(1)"},
+                                  {"NUMEROBACKUP", "INTEGER"},
+                                  {"ATUALIZARBASE", "VARCHAR(1)"},
+                                  {"CAMINHOBANCOSERVIDORVERSAO", "VARCHAR(255)"},
+                                  {"USUARIOBANCOSERVIDORVERSAO", "VARCHAR(255)"},
+                                  {"SENHABANCOSERVIDORVERSAO", "VARCHAR(255)"}};
 
 // Columns that came after the first version of VERSOESCAB, in the order
 // they were added. DT_ULTIMACONSULTA is added only to a table that already
 // existed, so a new database reaches all columns at its second connection.
-const Coluna kColunasAdicionadas[] = {
-    {"USUARIOSATUALIZAVERSAO", "VARCHAR(255)"}, {"NOMESERVIDOR", "VARCHAR(255)"},
-    {"USAPROXY", "VARCHAR(1)"},                 {"DT_ULTIMACONSULTA", "DATE"},
-    {"DT_AGENDAMENTO", "DATE"},                 {"HR_AGENDAMENTO", "VARCHAR(5)"},
-    {"USAATUALIZADORONLINE", "VARCHAR(1)"},     {"DT_ATLZSERVIDOR", "DATE"},
-    {"DT_ATLZSINCECFJAVA", "DATE"}};
+const Coluna kColunasAdicionadas[] = {{"USUARIOSATUALIZAVERSAO", "VARCHAR(255)"},
+                                      {"NOMESERVIDOR", "VARCHAR(255)"},
+                                      {"USAPROXY", "VARCHAR(1)"},
+                                      {"DT_ULTIMACONSULTA", "DATE"},
+                                      {"DT_AGENDAMENTO", "DATE"},
+                                      {"HR_AGENDAMENTO", "VARCHAR(5)"},
+                                      {"USAATUALIZADORONLINE", "VARCHAR(1)"},
+                                      {"DT_ATLZSERVIDOR", "DATE"},
+                                      {"DT_ATLZSINCECFJAVA", "DATE"}};
 
 const Coluna kColunasItem[] = {
     {"VERSAOAATUALIZAR", "VARCHAR(255)"}, {"CODSISTEMA", "VARCHAR(4)"}, {"CODCLIENTE", "VARCHAR(8)"}};
@@ -49,15 +55,14 @@ void emTransacao(FbConnection& conexao, const QString& sql) {
 }
 
 void criaVersoesCab(FbConnection& conexao) {
-  emTransacao(conexao, "CREATE TABLE VERSOESCAB (" +
-                           listaColunas(std::begin(kColunasCriacao), std::end(kColunasCriacao)) + ")");
+  emTransacao(conexao,
+              "CREATE TABLE VERSOESCAB (" + listaColunas(std::begin(kColunasCriacao), std::end(kColunasCriacao)) + ")");
   for (const Coluna& c : kColunasAdicionadas)
     if (QString(c.nome) != "DT_ULTIMACONSULTA") PAdicionaCampo(conexao, c.nome, "VERSOESCAB", c.tipo);
-  emTransacao(conexao,
-              QString("INSERT INTO VERSOESCAB (SENHABANCOSERVIDORVERSAO, USUARIOBANCOSERVIDORVERSAO, "
-                      "CAMINHOBANCOSERVIDORVERSAO, USUARIOSATUALIZAVERSAO, USAPROXY) "
-                      "VALUES (\"%1\", \"SYSDBA\", \"%2\", \"ADMIN,MESTRE\", \"N\")")
-                  .arg(kSenhaBancoVersao, kCaminhoBancoVersao));
+  emTransacao(conexao, QString("INSERT INTO VERSOESCAB (SENHABANCOSERVIDORVERSAO, USUARIOBANCOSERVIDORVERSAO, "
+                               "CAMINHOBANCOSERVIDORVERSAO, USUARIOSATUALIZAVERSAO, USAPROXY) "
+                               "VALUES (\"%1\", \"SYSDBA\", \"%2\", \"ADMIN,MESTRE\", \"N\")")
+                           .arg(kSenhaBancoVersao, kCaminhoBancoVersao));
 }
 
 void atualizaVersoesItem(FbConnection& conexao) {

@@ -31,12 +31,10 @@ qint64 FRetornaValorInteiro(FbConnection& conexao, const QString& tabela, const 
   return r.rows.first().first().toLongLong();
 }
 
-qint64 FContaRegistros(FbConnection& conexao, const QString& tabela, const QString& campo,
-                       const QString& campoChave1, const QString& campoChave2, const QString& valorChave1,
-                       const QString& valorChave2) {
+qint64 FContaRegistros(FbConnection& conexao, const QString& tabela, const QString& campo, const QString& campoChave1,
+                       const QString& campoChave2, const QString& valorChave1, const QString& valorChave2) {
   QString sql = " SELECT count(" + campo + ") AS contador  FROM " + tabela + whereKey(campoChave1, valorChave1);
-  if (!campoChave1.isEmpty() && !campoChave2.isEmpty())
-    sql += " AND " + campoChave2 + " = " + quoteKey(valorChave2);
+  if (!campoChave1.isEmpty() && !campoChave2.isEmpty()) sql += " AND " + campoChave2 + " = " + quoteKey(valorChave2);
   const QueryResult r = conexao.query(sql);
   return r.isEmpty() ? 0 : r.value(0, "contador").toLongLong();
 }

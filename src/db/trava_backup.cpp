@@ -14,9 +14,9 @@ namespace {
 
 // The header page (page 0) of an on-disk structure 12 database, as the
 // server writes it on this machine (little-endian).
-constexpr off_t kTipoPagina = 0;     // pag_type
-constexpr off_t kVersaoOds = 18;     // hdr_ods_version
-constexpr off_t kFlags = 42;         // hdr_flags
+constexpr off_t kTipoPagina = 0;  // pag_type
+constexpr off_t kVersaoOds = 18;  // hdr_ods_version
+constexpr off_t kFlags = 42;      // hdr_flags
 constexpr uint8_t kPaginaCabecalho = 1;
 constexpr uint16_t kOdsFirebird = 0x8000;
 constexpr uint16_t kOds12 = 12;
@@ -40,7 +40,8 @@ TravaBackup::TravaBackup(const QString& location, const QString& user, const QSt
   // delta file growing, for ever: it ends here before the new one.
   if (conexao_.query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").value(0, "MON$BACKUP_STATE").toInt() == 1) {
     conexao_.execute("ALTER DATABASE END BACKUP");
-    if (avisaFalha_) avisaFalha_("O banco estava em modo de backup, deixado por uma cópia interrompida; modo encerrado.");
+    if (avisaFalha_)
+      avisaFalha_("O banco estava em modo de backup, deixado por uma cópia interrompida; modo encerrado.");
   }
   conexao_.execute("ALTER DATABASE BEGIN BACKUP");
   travado_ = true;

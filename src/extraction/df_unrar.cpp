@@ -1,9 +1,9 @@
 #include "extraction/df_unrar.h"
 
-#include "platform/files.h"
 #include "extraction/entrada_segura.h"
 #include "extraction/rar_completo.h"
 #include "extraction/unrar_api.h"
+#include "platform/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,7 +73,8 @@ int retornoUnrar(unsigned int mensagem, long, long p1, long p2) {
 // One open of the archive, closed on every path.
 class TDFUnRar::Passagem {
  public:
-  Passagem(const EntradasUnrar& e, const TDFUnRar& componente, unsigned modo) : e_(e), nome_(QFile::encodeName(componente.FileName)) {
+  Passagem(const EntradasUnrar& e, const TDFUnRar& componente, unsigned modo)
+      : e_(e), nome_(QFile::encodeName(componente.FileName)) {
     RAROpenArchiveData dados{};
     dados.ArcName = nome_.data();
     dados.OpenMode = modo;
@@ -164,8 +165,8 @@ ResultadoExtracao TDFUnRar::verificaLimites() const {
   if (fileCount_ > LimiteEntradas)
     return {kLimiteExcedido, {}, QString("%1 entradas; o limite é %2").arg(fileCount_).arg(LimiteEntradas)};
   if (bytesAnunciados_ > LimiteBytes)
-    return {kLimiteExcedido, {},
-            QString("%1 bytes descompactados; o limite é %2").arg(bytesAnunciados_).arg(LimiteBytes)};
+    return {
+        kLimiteExcedido, {}, QString("%1 bytes descompactados; o limite é %2").arg(bytesAnunciados_).arg(LimiteBytes)};
   return {};
 }
 
@@ -173,9 +174,11 @@ ResultadoExtracao TDFUnRar::verificaVolumes() const {
   for (const QString& volume : volumes_) {
     const EstadoRar estado = FEstadoRar(volume);
     if (estado == EstadoRar::Incompleto || estado == EstadoRar::Danificado)
-      return {kArquivoIncompleto, {},
-              QDir::toNativeSeparators(volume) +
-                  (estado == EstadoRar::Incompleto ? QString(" termina antes do fim") : QString(" tem cabeçalhos danificados"))};
+      return {kArquivoIncompleto,
+              {},
+              QDir::toNativeSeparators(volume) + (estado == EstadoRar::Incompleto
+                                                      ? QString(" termina antes do fim")
+                                                      : QString(" tem cabeçalhos danificados"))};
   }
   return {};
 }
@@ -202,8 +205,7 @@ ResultadoExtracao TDFUnRar::extraiEntradas(const EntradasUnrar& e) {
         nome, cabecalho->RedirType, cabecalho->RedirType ? QString::fromWCharArray(alvoLigacao.data()) : QString());
     if (!motivo.isEmpty()) return {kEntradaRecusada, nome, motivo};
     const int processado = e.RARProcessFile(passagem.handle(), RAR_EXTRACT, destino.data(), nullptr);
-    if (limiteExcedido_)
-      return {kLimiteExcedido, nome, QString("mais de %1 bytes descompactados").arg(LimiteBytes)};
+    if (limiteExcedido_) return {kLimiteExcedido, nome, QString("mais de %1 bytes descompactados").arg(LimiteBytes)};
     if (cancelada_) return {kInterrompida, nome, {}};
     if (processado != ERAR_SUCCESS) return {processado, nome, {}};
     const QString caminho = QDir(Directory).filePath(nome);

@@ -91,8 +91,8 @@ class TDFUnRar {
   int dllVersion_ = 0;
   quint32 fileCount_ = 0;
   quint32 filesProcessed_ = 0;
-  quint64 bytesAnunciados_ = 0;   // by the headers, counting pass
-  quint64 bytesGravados_ = 0;     // by the library, extraction pass
+  quint64 bytesAnunciados_ = 0;  // by the headers, counting pass
+  quint64 bytesGravados_ = 0;    // by the library, extraction pass
   bool limiteExcedido_ = false;
   QStringList gravados_;
   QStringList volumes_;

@@ -48,7 +48,8 @@ DestinoSeguro::DestinoSeguro(const QString& pasta) {
 QString DestinoSeguro::motivoRecusa(const QString& nome, unsigned tipoLigacao, const QString& alvoLigacao) const {
   if (nome.isEmpty()) return QStringLiteral("entrada sem nome");
   if (absoluto(nome) || sobe(nome)) return QStringLiteral("caminho fora da pasta de destino");
-  if (tipoLigacao != 0 && (tipoLigacao == kJuncao || alvoLigacao.isEmpty() || absoluto(alvoLigacao) || sobe(alvoLigacao)))
+  if (tipoLigacao != 0 &&
+      (tipoLigacao == kJuncao || alvoLigacao.isEmpty() || absoluto(alvoLigacao) || sobe(alvoLigacao)))
     return QStringLiteral("ligação para fora da pasta de destino (") + alvoLigacao + ")";
   if (base_.empty()) return QStringLiteral("pasta de destino inacessível");
   const fs::path base(base_);

@@ -34,9 +34,8 @@ QGridLayout* grade(QGroupBox* grupo) {
 
 }  // namespace
 
-CamposConfiguracoes::CamposConfiguracoes(FormularioConfiguracoes& formulario, const AppContext& ctx,
-                                         QGroupBox* locais, QGroupBox* webService, QListWidget* lista,
-                                         QWidget* janela)
+CamposConfiguracoes::CamposConfiguracoes(FormularioConfiguracoes& formulario, const AppContext& ctx, QGroupBox* locais,
+                                         QGroupBox* webService, QListWidget* lista, QWidget* janela)
     : QObject(janela), formulario_(formulario), ctx_(ctx), lista_(lista), janela_(janela) {
   criaLocais(locais);
   criaWebService(webService);
@@ -103,8 +102,10 @@ void CamposConfiguracoes::criaWebService(QGroupBox* grupo) {
   lbInfoProxy = new QLabel(QString::fromUtf8("( ! ) Salve as alterações antes de testar a conexão."), grupo);
   lbInfoProxy->setObjectName("lbInfoProxy");
   pintaTexto(lbInfoProxy, lbInfoProxy->palette().color(QPalette::Highlight));
-  for (auto [rotulo, campo, nome] : {std::tuple{lbIPProxy, edtIpProxy, "lbIPProxy"}, {lbPorta, EdtPortaProxy, "lbPorta"},
-                                     {lbUsuario, EdtUsuario, "lbUsuario"}, {lbSenha, EdtSenha, "lbSenha"}}) {
+  for (auto [rotulo, campo, nome] : {std::tuple{lbIPProxy, edtIpProxy, "lbIPProxy"},
+                                     {lbPorta, EdtPortaProxy, "lbPorta"},
+                                     {lbUsuario, EdtUsuario, "lbUsuario"},
+                                     {lbSenha, EdtSenha, "lbSenha"}}) {
     rotulo->setObjectName(nome);
     rotulo->setBuddy(campo);
   }
@@ -125,7 +126,8 @@ void CamposConfiguracoes::criaWebService(QGroupBox* grupo) {
   connect(chkUsaAutenticacao, &QCheckBox::clicked, this, [this](bool marcado) {
     protege("chkUsaAutenticacaoClick", [&] { formulario_.setChkUsaAutenticacao(marcado); });
   });
-  connect(btTestar, &QPushButton::clicked, this, [this] { protege("btTestarClick", [this] { formulario_.btTestarClick(); }); });
+  connect(btTestar, &QPushButton::clicked, this,
+          [this] { protege("btTestarClick", [this] { formulario_.btTestarClick(); }); });
 }
 
 QLineEdit* CamposConfiguracoes::widget(CampoFormulario id) const { return edits_.at(id); }
@@ -152,8 +154,10 @@ bool CamposConfiguracoes::eventFilter(QObject* alvo, QEvent* evento) {
   if (campoEmUso_ != alvo) return false;
   campoEmUso_ = nullptr;
   protege(backup ? "CAMINHOLOCALBACKUPExit" : "CAMINHOVERSOESExit", [&] {
-    if (backup) formulario_.CAMINHOLOCALBACKUPExit();
-    else formulario_.CAMINHOVERSOESExit();
+    if (backup)
+      formulario_.CAMINHOLOCALBACKUPExit();
+    else
+      formulario_.CAMINHOVERSOESExit();
   });
   return false;
 }

@@ -11,13 +11,13 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QListWidget>
 #include <QVBoxLayout>
 
 namespace orvalto {
@@ -52,7 +52,8 @@ QIcon iconeOrvalto() {
 ConfiguraLocaisWindow::ConfiguraLocaisWindow(TfrmConfiguraLocais& form, WidgetInteraction& ui, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      form_(form), ui_(ui) {
+      form_(form),
+      ui_(ui) {
   setObjectName("frmConfiguraLocais");
   setWindowTitle(form_.Caption());
   setWindowIcon(iconeOrvalto());

@@ -23,7 +23,8 @@ constexpr int kAltura = 101;
 TFSenhaAlcada::TFSenhaAlcada(FbConnection& conexao, const AppContext& ctx, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      ctx_(ctx), senha_(conexao, *ctx.ui) {
+      ctx_(ctx),
+      senha_(conexao, *ctx.ui) {
   setObjectName("FSenhaAlcada");
   setWindowTitle("Senha para configurar locais");
   setFixedSize(kLargura, kAltura);

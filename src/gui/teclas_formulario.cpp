@@ -12,8 +12,10 @@ quint16 codigoVirtual(int teclaQt) {
   if (teclaQt >= Qt::Key_F1 && teclaQt <= Qt::Key_F24) return static_cast<quint16>(0x70 + (teclaQt - Qt::Key_F1));
   switch (teclaQt) {
     case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
     case Qt::Key_Shift: return 16;
     case Qt::Key_Control: return 17;
     case Qt::Key_Alt: return 18;
@@ -64,18 +66,14 @@ bool TeclasFormulario::FormKeyDown(QKeyEvent* tecla) {
   Qt::KeyboardModifiers modificadores = tecla->modifiers();
   modificadores.setFlag(Qt::KeypadModifier, false);
   switch (tecla->key()) {
-    case Qt::Key_Delete:
-      return modificadores == Qt::ControlModifier;
+    case Qt::Key_Delete: return modificadores == Qt::ControlModifier;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      moveFoco_(true);
-      return true;
+    case Qt::Key_Enter: moveFoco_(true); return true;
     case Qt::Key_Up:
       // The control never sees the arrow: a list would move its selection.
       moveFoco_(false);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

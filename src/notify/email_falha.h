@@ -24,8 +24,8 @@ QString assuntoEmailFalha(FalhaAtualizacao falha);
 QString textoEmailFalha(FalhaAtualizacao falha, const DadosEmpresa& empresa);
 
 // Sends the mail of `falha` to EmailSuporte of Atualizador.ini (or the
-// built-in mailbox), with a blind copy to each address of its EmailCopia. Returns what TFEnviaEmail::FEnviarMensagem returns
-// and throws what it throws (an unreachable server).
+// built-in mailbox), with a blind copy to each address of its EmailCopia. Returns what TFEnviaEmail::FEnviarMensagem
+// returns and throws what it throws (an unreachable server).
 bool EnviaEmailFalha(TFEnviaEmail& email, FalhaAtualizacao falha, const DadosEmpresa& empresa);
 
 }  // namespace orvalto

@@ -32,28 +32,33 @@ bool TFEnviaEmail::FEnviar() {
   PMontaCorpoHtml();
   // Everything the worker needs is copied into the message: a send that
   // another event starts meanwhile cannot change this one.
-  MensagemSmtp mensagem{fornecedor.SmtpHost,   fornecedor.SmtpPorta, fornecedor.SmtpUsuario,
-                        fornecedor.SmtpSenha,  destinatario_,        copiaOculta_,
-                        assunto_,              corpoHtml_.join("\r\n"), QDateTime::currentDateTime(),
+  MensagemSmtp mensagem{fornecedor.SmtpHost,
+                        fornecedor.SmtpPorta,
+                        fornecedor.SmtpUsuario,
+                        fornecedor.SmtpSenha,
+                        destinatario_,
+                        copiaOculta_,
+                        assunto_,
+                        corpoHtml_.join("\r\n"),
+                        QDateTime::currentDateTime(),
                         novoMessageId(fornecedor.SmtpUsuario)};
   const PrazosSmtp prazos = prazos_;
   ResultadoSmtp resultado;
   executaEmTrabalhador([&] { resultado = enviaSmtp(mensagem, prazos); });
 
   switch (resultado.estado) {
-    case ResultadoSmtp::Estado::Aceito:
-      return true;
+    case ResultadoSmtp::Estado::Aceito: return true;
     case ResultadoSmtp::Estado::SemConexao:
       throw ErroConexaoEmail(QStringLiteral("Não foi possível conectar ao servidor de e-mail %1:%2. %3")
                                  .arg(mensagem.host)
                                  .arg(mensagem.porta)
                                  .arg(resultado.texto)
                                  .toStdString());
-    case ResultadoSmtp::Estado::Recusado:
-      break;
+    case ResultadoSmtp::Estado::Recusado: break;
   }
   gravaLog(ctx_, QString::fromUtf8(kErroEnvio) + ' ' + resultado.texto);
-  if (ctx_.ui) ctx_.ui->showBalloon("Orvalto Atualizador", QString::fromUtf8(kErroEnvio) + "\r\n\r\n" + resultado.texto, 3, 10);
+  if (ctx_.ui)
+    ctx_.ui->showBalloon("Orvalto Atualizador", QString::fromUtf8(kErroEnvio) + "\r\n\r\n" + resultado.texto, 3, 10);
   return false;
 }
 

@@ -21,7 +21,8 @@ const char* const kEstilo[] = {
     "      background: -o-linear-gradient(top, #ffffff 0%, #e0e0e0 100%);",
     "      background: -ms-linear-gradient(top, #ffffff 0%, #e0e0e0 100%);",
     "      background: linear-gradient(to bottom, #ffffff 0%, #e0e0e0 100%); }",
-    ".rodape { font-family: Sans-serif, Arial; background: #8E0000; text-align: justify; font-size: 0.8em; color: white;",
+    ".rodape { font-family: Sans-serif, Arial; background: #8E0000; text-align: justify; font-size: 0.8em; color: "
+    "white;",
     "          height: auto; width: 70%; border-radius: 10px; padding: 5px 5px 5px 5px; }",
     ".naoresponda { font-family: Sans-serif, Arial; text-align: center; font-size: 1em; font-weight: bold;",
     "               height: auto; width: 100%; border-radius: 10px; padding: 5px 0 5px 0; }",
@@ -45,12 +46,10 @@ QStringList montaPaginaEmail(const QString& mensagem, const QString& enderecoLog
            "\" alt=\"Orvalto\"></div>"
     << "<br>"
     << "<b>Backup Banco de Dados</b><br>"
-    << "<br><b>" + mensagem.toHtmlEscaped() + "</b>"
-    << QString("<br>").repeated(9)
+    << "<br><b>" + mensagem.toHtmlEscaped() + "</b>" << QString("<br>").repeated(9)
     << "<div class=\"rodape\"><div class=\"naoresponda\">"
     << QString::fromUtf8("ESSE E-MAIL É GERADO AUTOMATICAMENTE!<br>")
-    << QString::fromUtf8("PARA MAIORES INFORMAÇÕES ENTRAR EM CONTATO COM O SUPORTE WZQ")
-    << "</div></div>"
+    << QString::fromUtf8("PARA MAIORES INFORMAÇÕES ENTRAR EM CONTATO COM O SUPORTE WZQ") << "</div></div>"
     << "<br><br><br>"
     << "</div>"
     << "</div>"

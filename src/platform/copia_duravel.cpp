@@ -156,17 +156,16 @@ DonoArquivo donoDe(const QString& caminho) {
 }
 
 QString textoErroArquivo(const QString& acao, const QString& caminho, int erro) {
-  return acao + " \"" + QDir::toNativeSeparators(caminho) + "\": " +
-         QString::fromStdString(std::generic_category().message(erro));
+  return acao + " \"" + QDir::toNativeSeparators(caminho) +
+         "\": " + QString::fromStdString(std::generic_category().message(erro));
 }
 
 QString nomeTemporarioCopia(const QString& destino) { return destino + ".copiando"; }
 
 void copiaDuravel(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
                   std::stop_token parar, const AjusteCopia& ajuste) {
-  substituiQuandoCompleto(destino, [&](const QString& temporario) {
-    copiaParaTemporario(origem, temporario, dono, parar, ajuste);
-  });
+  substituiQuandoCompleto(
+      destino, [&](const QString& temporario) { copiaParaTemporario(origem, temporario, dono, parar, ajuste); });
 }
 
 void gravaArquivoDuravel(const QString& caminho, const QByteArray& conteudo) {

@@ -8,11 +8,11 @@
 // engine runs them off the window thread.
 #include <QString>
 
+#include <sys/types.h>
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <stop_token>
-#include <sys/types.h>
 
 namespace orvalto {
 

@@ -28,7 +28,9 @@ QString motivoNaoExecutavel(const QString& caminho) {
   if (info.size() == 0) return "arquivo vazio";
   if (!info.isExecutable()) return "sem permissão de execução";
   const QByteArray cabecalho = cabecalhoElf(caminho);
-  if (cabecalho.size() < kTamanhoCabecalho || !cabecalho.startsWith("\x7F" "ELF")) return "não é um executável ELF";
+  if (cabecalho.size() < kTamanhoCabecalho || !cabecalho.startsWith("\x7F"
+                                                                    "ELF"))
+    return "não é um executável ELF";
   const QByteArray proprio = cabecalhoElf(runningExecutablePath());
   if (proprio.size() == kTamanhoCabecalho && identidade(cabecalho) != identidade(proprio))
     return "executável de outra arquitetura";

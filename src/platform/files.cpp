@@ -69,9 +69,7 @@ bool copyToTemp(const QString& from, const QString& temp) {
   const int in = ::open(from.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;
   struct stat st {};
-  const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
-                      ? criaArquivoExclusivo(temp, 0600)
-                      : -1;
+  const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode) ? criaArquivoExclusivo(temp, 0600) : -1;
   bool ok = out >= 0 && copyBytes(in, out) && ::fchmod(out, modoSeguro(st.st_mode)) == 0;
   if (ok) {
     const struct timespec times[2] = {st.st_atim, st.st_mtim};

@@ -124,8 +124,8 @@ std::optional<Assinatura> lerAssinatura(const QByteArray& texto, QString* motivo
   return a;
 }
 
-Verificacao verificaArquivo(const Assinatura& assinatura, const QList<ChavePublica>& confiaveis,
-                            const QString& caminho, QString* motivo) {
+Verificacao verificaArquivo(const Assinatura& assinatura, const QList<ChavePublica>& confiaveis, const QString& caminho,
+                            QString* motivo) {
   iniciaSodium();
   if (motivo) motivo->clear();
   const ChavePublica* chave = nullptr;

@@ -18,8 +18,8 @@ struct ChavePublica {
 };
 
 struct Assinatura {
-  bool preHash = false;  // "ED": the file's BLAKE2b-512 digest was signed
-  QByteArray idChave;    // 8 bytes
+  bool preHash = false;   // "ED": the file's BLAKE2b-512 digest was signed
+  QByteArray idChave;     // 8 bytes
   QByteArray assinatura;  // 64 bytes
   QByteArray comentarioConfiavel;
   QByteArray assinaturaGlobal;  // 64 bytes, over assinatura + comentarioConfiavel
@@ -38,8 +38,8 @@ enum class Verificacao { Valida, ChaveNaoConfiavel, Invalida };
 // Checks the file at `caminho` against the signature, with the key among
 // `confiaveis` that the signature names. The reason of a refusal goes to
 // `motivo`. Reads the whole file; blocks.
-Verificacao verificaArquivo(const Assinatura& assinatura, const QList<ChavePublica>& confiaveis,
-                            const QString& caminho, QString* motivo = nullptr);
+Verificacao verificaArquivo(const Assinatura& assinatura, const QList<ChavePublica>& confiaveis, const QString& caminho,
+                            QString* motivo = nullptr);
 
 // The key id as minisign prints it (16 hexadecimal digits).
 QString textoId(const QByteArray& id);

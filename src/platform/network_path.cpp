@@ -8,8 +8,8 @@ namespace orvalto {
 namespace {
 
 bool sistemaDeRede(const QByteArray& tipo) {
-  static const QSet<QByteArray> tipos{"cifs", "smb3", "smbfs", "nfs",  "nfs4", "ncpfs",
-                                      "afs",  "coda", "ceph",  "9p",   "glusterfs", "fuse.sshfs"};
+  static const QSet<QByteArray> tipos{"cifs", "smb3", "smbfs", "nfs", "nfs4",      "ncpfs",
+                                      "afs",  "coda", "ceph",  "9p",  "glusterfs", "fuse.sshfs"};
   return tipos.contains(tipo);
 }
 

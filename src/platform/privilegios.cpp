@@ -1,12 +1,12 @@
 #include "platform/privilegios.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 namespace orvalto {
 namespace {

@@ -59,7 +59,8 @@ std::unique_ptr<ProcessoIniciado> ProcessoIniciado::inicia(const QStringList& pa
   pid_t pid = -1;
   const int resultado = ::posix_spawn(&pid, argv[0], &preparacao.acoes, &preparacao.atributos, argv.data(), environ);
   if (resultado != 0) {
-    if (erro) *erro = "\"" + partes.first() + "\": " + QString::fromStdString(std::generic_category().message(resultado));
+    if (erro)
+      *erro = "\"" + partes.first() + "\": " + QString::fromStdString(std::generic_category().message(resultado));
     return nullptr;
   }
   return std::unique_ptr<ProcessoIniciado>(new ProcessoIniciado(pid));

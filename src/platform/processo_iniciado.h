@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <sys/types.h>
+#include <memory>
 
 namespace orvalto {
 

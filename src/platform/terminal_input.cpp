@@ -31,7 +31,7 @@ class SemEco {
     ativo_ = ::tcgetattr(STDIN_FILENO, &original_) == 0;
     if (!ativo_) return;
     terminalOriginal = original_;
-    struct sigaction acao{};
+    struct sigaction acao {};
     acao.sa_handler = &restauraEFinaliza;
     sigemptyset(&acao.sa_mask);
     for (size_t i = 0; i < std::size(kSinaisDeFim); ++i) ::sigaction(kSinaisDeFim[i], &acao, &anteriores_[i]);

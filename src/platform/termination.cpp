@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include <atomic>
-#include <csignal>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <atomic>
+#include <csignal>
 
 namespace orvalto {
 namespace {
@@ -18,7 +18,8 @@ std::atomic<bool> requested{false};
 void onSignal(int) {
   requested = true;
   const char byte = 1;
-  if (signalPipe[1] >= 0) [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+  if (signalPipe[1] >= 0) [[maybe_unused]]
+    const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
 }  // namespace

@@ -32,8 +32,7 @@ bool posterior(const QDateTime& a, const QDateTime& b) {
 
 QString FDecifraSenhaServico(const QString& texto) { return decifra(texto, kChaveServico); }
 
-TDmWebService::TDmWebService()
-    : antigo_(std::make_shared<IRegistro>(std::make_shared<SoapBinding>())) {}
+TDmWebService::TDmWebService() : antigo_(std::make_shared<IRegistro>(std::make_shared<SoapBinding>())) {}
 
 TDmWebService::~TDmWebService() {
   antigo_.reset();

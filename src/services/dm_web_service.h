@@ -82,7 +82,6 @@ class TDmWebService {
 // A user that is still inside a call keeps the instance it took alive.
 class SharedWebService {
  public:
-
   std::shared_ptr<TDmWebService> acquire();
   std::shared_ptr<TDmWebService> current() const { return instance_; }
   void release() { instance_.reset(); }

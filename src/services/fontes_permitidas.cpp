@@ -144,8 +144,8 @@ void vigiaRedirecionamentos(QNetworkReply* reply, std::function<void(const QStri
       emit reply->redirectAllowed();
       return;
     }
-    recusado(textoEnderecoRecusado(destino, motivo + "; redirecionado de " +
-                                                anterior->toDisplayString(QUrl::RemovePassword)));
+    recusado(textoEnderecoRecusado(destino,
+                                   motivo + "; redirecionado de " + anterior->toDisplayString(QUrl::RemovePassword)));
     reply->abort();
   });
 }

@@ -12,15 +12,15 @@ inline constexpr const char* kArquivoAtualizadorIni = "Atualizador.ini";
 inline constexpr const char* kSecaoFornecedor = "Fornecedor";
 
 struct Fornecedor {
-  QString RegistroURL;      // base address of the newer registration endpoint
+  QString RegistroURL;  // base address of the newer registration endpoint
   QString RegistroUsuario;
-  QString RegistroSenha;    // scrambled with the service key, as stored
+  QString RegistroSenha;  // scrambled with the service key, as stored
   QString AutoAtualizacaoURL;
   QString SmtpHost;
   int SmtpPorta = 25;
-  QString SmtpUsuario;      // also the sender of every mail
+  QString SmtpUsuario;  // also the sender of every mail
   QString SmtpSenha;
-  QString EmailSuporte;     // recipient of failure mails
+  QString EmailSuporte;  // recipient of failure mails
   QString LogoURL;
 };
 

@@ -2,6 +2,7 @@
 
 #include "services/fontes_permitidas.h"
 
+#include <QtNetwork/qtnetworkglobal.h>
 #include <QAuthenticator>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -10,7 +11,6 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QTimer>
-#include <QtNetwork/qtnetworkglobal.h>
 #if QT_CONFIG(ssl)
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -68,8 +68,8 @@ bool HttpTransport::applyProxy(QString* error) {
     *error = QString("Proxy inválido: \"%1\"").arg(options_->proxy);
     return false;
   }
-  manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, host.trimmed(), quint16(port),
-                                   options_->proxyUserName, options_->proxyPassword));
+  manager_->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, host.trimmed(), quint16(port), options_->proxyUserName,
+                                   options_->proxyPassword));
   return true;
 }
 
@@ -133,8 +133,8 @@ HttpResult HttpTransport::wait(const std::shared_ptr<QNetworkAccessManager>& man
   if (!reply->isFinished()) {
     QObject::disconnect(reply, nullptr, &loop, nullptr);
     reply->abort();
-    result.errorText = QString("Comunicação com %1 interrompida: o programa está terminando")
-                           .arg(reply->url().toString());
+    result.errorText =
+        QString("Comunicação com %1 interrompida: o programa está terminando").arg(reply->url().toString());
     reply->deleteLater();
     return result;
   }

@@ -33,10 +33,10 @@ struct HttpOptions {
 };
 
 struct HttpResult {
-  bool ok = false;      // transferred and answered with a success status
-  int status = 0;       // HTTP status; 0 when no answer came
-  QByteArray body;      // whatever the server sent, also with an error status
-  QString errorText;    // why it failed, when it did
+  bool ok = false;    // transferred and answered with a success status
+  int status = 0;     // HTTP status; 0 when no answer came
+  QByteArray body;    // whatever the server sent, also with an error status
+  QString errorText;  // why it failed, when it did
 };
 
 using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;

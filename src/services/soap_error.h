@@ -17,8 +17,7 @@ class SoapError : public std::runtime_error {
 
 class SoapFault : public SoapError {
  public:
-  SoapFault(const QString& faultCode, const QString& faultString)
-      : SoapError(faultString), faultCode_(faultCode) {}
+  SoapFault(const QString& faultCode, const QString& faultString) : SoapError(faultString), faultCode_(faultCode) {}
   const QString& faultCode() const { return faultCode_; }
 
  private:

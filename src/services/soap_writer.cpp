@@ -49,9 +49,7 @@ void writeValue(pugi::xml_node node, const SoapValue& value, Prefixes& prefixes)
       setAttribute(node, "SOAP-ENC:arrayType",
                    prefixes.qualified(value.itemType()) + QString("[%1]").arg(value.members().size()));
       break;
-    case SoapValue::Kind::Struct:
-      setAttribute(node, "xsi:type", prefixes.qualified(value.type()));
-      break;
+    case SoapValue::Kind::Struct: setAttribute(node, "xsi:type", prefixes.qualified(value.type())); break;
   }
   for (const auto& [name, member] : value.members())
     writeValue(node.append_child(name.toUtf8().constData()), member, prefixes);

@@ -13,8 +13,7 @@ void checkShape(const pugi::xml_document& doc, const QString& what) {
   int depth = 0;
   pugi::xml_node node = doc.first_child();
   while (node) {
-    if (node.type() == pugi::node_doctype)
-      throw SoapError(what + " recusada: declaração DOCTYPE não é aceita");
+    if (node.type() == pugi::node_doctype) throw SoapError(what + " recusada: declaração DOCTYPE não é aceita");
     if (node.first_child()) {
       node = node.first_child();
       if (++depth > kMaxDepth) throw SoapError(what + " recusada: aninhamento excessivo");

@@ -16,7 +16,8 @@ constexpr int kJanelaMinutos = 5;
 int parteDaHora(const QString& hora, int posicao) {
   bool ok = false;
   const int valor = hora.mid(posicao, 2).toInt(&ok);
-  if (!ok) throw std::runtime_error(QString("'%1' is not a valid integer value").arg(hora.mid(posicao, 2)).toStdString());
+  if (!ok)
+    throw std::runtime_error(QString("'%1' is not a valid integer value").arg(hora.mid(posicao, 2)).toStdString());
   return valor;
 }
 
@@ -62,8 +63,7 @@ void AgendadorAtualizacao::executa(TfrmAtualizador& motor) {
   if (!motor.FConectaBanco()) return;
   motor.FConectaBases(true);
   switch (decideAgendamento(agora(), motor.FLeAgenda())) {
-    case DecisaoAgendamento::Nada:
-      return;
+    case DecisaoAgendamento::Nada: return;
     case DecisaoAgendamento::Atualizacao:
       // Cleared first, so that no later tick starts the same schedule again,
       // whatever the run's outcome.
@@ -72,8 +72,7 @@ void AgendadorAtualizacao::executa(TfrmAtualizador& motor) {
         emit atualizacaoDevida();
       }
       break;
-    case DecisaoAgendamento::Relatorio:
-      break;
+    case DecisaoAgendamento::Relatorio: break;
   }
   if (relataVersao_) relataVersao_();
 }

@@ -6,8 +6,8 @@
 // other ticks give the daily version report its chance. The clock can be
 // moved, so a tick can be driven at any chosen time.
 #include "base/app_context.h"
-#include "update/descoberta_versoes.h"
 #include "base/relogio.h"
+#include "update/descoberta_versoes.h"
 
 #include <QDateTime>
 #include <QObject>

@@ -21,9 +21,7 @@ QString dropCampo(const QString& text) { return text.mid(pos("|", text)); }
 
 }  // namespace
 
-QString extraiTag(const QString& requisicao) {
-  return copy(requisicao, pos("[", requisicao), pos("]", requisicao));
-}
+QString extraiTag(const QString& requisicao) { return copy(requisicao, pos("[", requisicao), pos("]", requisicao)); }
 
 DadosEmpresa leConfigCli(const QString& requisicao) {
   // 19 is "[CONFIGCLI]" and "CODEMP:" plus one; 8 is a label plus one.

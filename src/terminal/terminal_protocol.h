@@ -2,8 +2,8 @@
 // The bracketed text protocol the workstations speak: how a request's tag
 // is cut out, how the company identification is read and what the status
 // reply says. Pure text functions; the socket side is TerminalServer.
-#include "base/mensagens_terminal.h"
 #include "base/estado_terminais.h"
+#include "base/mensagens_terminal.h"
 
 #include <QByteArray>
 #include <QString>

@@ -21,8 +21,8 @@ TerminalServer::TerminalServer(EstadoTerminais& estado, const AppContext& ctx, Q
     : QObject(parent), estado_(estado), ctx_(ctx), politica_(PoliticaTerminais::daInstalacao(ctx.exeDir)) {
   server_.setListenBacklogSize(kFilaDeConexoes);
   connect(&server_, &QTcpServer::newConnection, this, &TerminalServer::ServerClientConnect);
-  connect(this, &TerminalServer::atualizacaoPedida, this, [this] { atualizacaoPendente_ = false; },
-          Qt::QueuedConnection);
+  connect(
+      this, &TerminalServer::atualizacaoPedida, this, [this] { atualizacaoPendente_ = false; }, Qt::QueuedConnection);
 }
 
 TerminalServer::~TerminalServer() {
@@ -34,7 +34,7 @@ TerminalServer::~TerminalServer() {
 }
 
 QMetaObject::Connection TerminalServer::atendePedido(void (TerminalServer::*pedido)(), QObject* contexto,
-                                                    std::function<void()> corpo) {
+                                                     std::function<void()> corpo) {
   return conectaProtegido(ctx_, this, pedido, contexto, QStringLiteral("ServerClientRead: "), std::move(corpo),
                           Qt::QueuedConnection);
 }
@@ -78,8 +78,9 @@ bool TerminalServer::recusa(QTcpSocket* socket) {
   socket->deleteLater();
   int omitidas = 0;
   if (politica_.podeRegistrar(&omitidas))
-    gravaLog(ctx_, "ServerClientConnect: conexão recusada de " + par.toString() + ": " + motivo +
-                       (omitidas > 0 ? QString(" (mais %1 recusadas desde o registro anterior)").arg(omitidas) : QString()));
+    gravaLog(ctx_,
+             "ServerClientConnect: conexão recusada de " + par.toString() + ": " + motivo +
+                 (omitidas > 0 ? QString(" (mais %1 recusadas desde o registro anterior)").arg(omitidas) : QString()));
   return true;
 }
 

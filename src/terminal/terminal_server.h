@@ -2,9 +2,9 @@
 // The TCP server the workstations talk to. Everything runs on the window
 // thread: reads, connections and the replies. One read is one request.
 #include "base/app_context.h"
-#include "terminal/terminal_protocol.h"
 #include "base/estado_terminais.h"
 #include "terminal/politica_terminais.h"
+#include "terminal/terminal_protocol.h"
 
 #include <QAbstractSocket>
 #include <QList>

@@ -45,8 +45,7 @@ bool ehArquivoComum(const QString& caminho);
 // does `preservado` (this run's backup, whatever the stamps of the others
 // say: a clock set wrong gives them any stamp). Stops at a file that cannot
 // be deleted; false then, with the reason in `erro`.
-bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro = nullptr,
-                          const QString& preservado = {});
+bool PLimpaBackupsAntigos(const QString& pasta, int manter, QString* erro = nullptr, const QString& preservado = {});
 
 // The copies a restore keeps of the database it replaced: `banco` +
 // ".ANTES-RESTORE-" + DDMMYYhhmmss, beside it.

@@ -150,7 +150,8 @@ bool AtualizaBase::executaAtualizador(const QString& versoes) {
   // program goes through its launcher.
   QString motivo;
   std::optional<QStringList> comando;
-  if (daExecucaoAoDono(programa, &motivo)) comando = comandoDoPrograma(programa, {"ORVALTO"}, contexto_.app().exeDir, &motivo);
+  if (daExecucaoAoDono(programa, &motivo))
+    comando = comandoDoPrograma(programa, {"ORVALTO"}, contexto_.app().exeDir, &motivo);
   if (!comando) {
     contexto_.log(motivo);
     deleteFile(programa);

@@ -1,12 +1,12 @@
 #include "update/atualizador.h"
 
 #include "db/conexoes_ativas.h"
-#include "update/registro_pastas.h"
 #include "db/database_connector.h"
 #include "db/schema.h"
 #include "db/transactions.h"
 #include "update/configura_servicos.h"
 #include "update/processo_atualizacao.h"
+#include "update/registro_pastas.h"
 #include "update/verifica_pastas.h"
 
 namespace orvalto {

@@ -67,8 +67,9 @@ bool AutoAtualizacao::executa() {
   // Installed from the package, the program is updated by the package
   // manager; a copy kept here would never replace it (at most once a day).
   if (arquivoDoPacote(contexto_.app().exePath())) {
-    contexto_.log(QString::fromUtf8("FAtualizaAtualizador: o executável pertence ao pacote orvalto-atualizador; "
-                                    "a atualização do atualizador fica com o gerenciador de pacotes (apt)."));
+    contexto_.log(
+        QString::fromUtf8("FAtualizaAtualizador: o executável pertence ao pacote orvalto-atualizador; "
+                          "a atualização do atualizador fica com o gerenciador de pacotes (apt)."));
     return false;
   }
   const QString pastaVersoes = FCaminhoVersoes(contexto_.CnOrvalto());
@@ -110,7 +111,8 @@ QString AutoAtualizacao::executavelExtraido(const QString& pastaTmp) {
       return {};
     }
     extraido = pastaTmp + proprio;
-    if (!renameFile(doPacote, extraido)) throw std::runtime_error("não foi possível renomear " + doPacote.toStdString());
+    if (!renameFile(doPacote, extraido))
+      throw std::runtime_error("não foi possível renomear " + doPacote.toStdString());
   }
   const QString motivo = motivoNaoExecutavel(extraido);
   if (!motivo.isEmpty()) {

@@ -13,8 +13,8 @@
 #include "platform/files.h"
 #include "update/arquivos_backup.h"
 #include "update/copia_arquivo.h"
-#include "update/falha_etapa.h"
 #include "update/espaco_livre.h"
+#include "update/falha_etapa.h"
 #include "update/indicador_espera.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "update/busca_novas_versoes.h"
 
+#include "base/estado_terminais.h"
 #include "base/handler_guard.h"
 #include "services/dm_web_service.h"
-#include "base/estado_terminais.h"
 #include "update/atualizador.h"
 #include "update/registro_estado.h"
 
@@ -16,8 +16,7 @@ BuscaNovasVersoes::BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAt
 
 void BuscaNovasVersoes::FBuscaNovasVersoes() {
   if (emAndamento_ || estado_.EmAtualizacao) {
-    if (!pendente_)
-      gravaLog(ctx_, "FBuscaNovasVersoes: busca adiada até o fim da busca ou atualização em andamento.");
+    if (!pendente_) gravaLog(ctx_, "FBuscaNovasVersoes: busca adiada até o fim da busca ou atualização em andamento.");
     pendente_ = true;
     return;
   }
@@ -57,7 +56,8 @@ void BuscaNovasVersoes::agendaPendente() {
   if (!pendente_ || emAndamento_ || estado_.EmAtualizacao) return;
   pendente_ = false;
   // After the current event handler has returned, on the same thread.
-  QTimer::singleShot(0, this, [this] { protegeHandler(ctx_, "FBuscaNovasVersoes: ", [this] { FBuscaNovasVersoes(); }); });
+  QTimer::singleShot(0, this,
+                     [this] { protegeHandler(ctx_, "FBuscaNovasVersoes: ", [this] { FBuscaNovasVersoes(); }); });
 }
 
 }  // namespace orvalto

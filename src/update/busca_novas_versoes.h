@@ -34,7 +34,6 @@ class BuscaNovasVersoes : public QObject {
   bool emAndamento() const { return emAndamento_; }
   bool pendente() const { return pendente_; }
 
-
  signals:
   // A search has asked the service, with the connection still open: the
   // daily self-update's turn.

@@ -10,7 +10,8 @@ namespace {
 // A column of the settings row. The column must exist; without a row its
 // value is empty.
 QString campo(const QueryResult& q, const char* nome) {
-  if (q.columnIndex(nome) < 0) throw WebServiceError(QString("qryPesquisa: Field '%1' not found").arg(nome).toStdString());
+  if (q.columnIndex(nome) < 0)
+    throw WebServiceError(QString("qryPesquisa: Field '%1' not found").arg(nome).toStdString());
   return q.isEmpty() ? QString() : q.value(0, nome).toString();
 }
 

@@ -8,9 +8,8 @@ namespace {
 void copiaServindoEventos(const QString& origem, const QString& destino, const std::optional<DonoArquivo>& dono,
                           const AjusteCopia& ajuste = {}) {
   // The worker gets copies of everything it uses.
-  executaServindoEventos([origem, destino, dono, ajuste](std::stop_token parar) {
-    copiaDuravel(origem, destino, dono, parar, ajuste);
-  });
+  executaServindoEventos(
+      [origem, destino, dono, ajuste](std::stop_token parar) { copiaDuravel(origem, destino, dono, parar, ajuste); });
 }
 
 }  // namespace

@@ -21,7 +21,8 @@ QDateTime comoData(const QVariant& valor) { return valor.isNull() ? dataZero() :
 int numeroEm(const QString& texto, int posicao) {
   bool ok = false;
   const int n = texto.mid(posicao, 2).toInt(&ok);
-  if (!ok) throw std::runtime_error(QString("'%1' is not a valid integer value").arg(texto.mid(posicao, 2)).toStdString());
+  if (!ok)
+    throw std::runtime_error(QString("'%1' is not a valid integer value").arg(texto.mid(posicao, 2)).toStdString());
   return n;
 }
 
@@ -34,7 +35,8 @@ const char* const kUpdateItem =
     "Update VersoesItem Set VersaoAAtualizar = :PVersaoAAtualizar                  Where CodSistema       = "
     ":PCodSistema                          And CodCliente       = :PCodCliente       ";
 const char* const kInsertItem =
-    "Insert into VersoesItem (CodSistema,                                  CodCliente,                                  "
+    "Insert into VersoesItem (CodSistema,                                  CodCliente,                                 "
+    " "
     "VersaoAAtualizar)                    values (:PCodSistema,                                :PCodCliente,          "
     "                      :PVersaoAAtualizar) ";
 
@@ -79,7 +81,8 @@ bool DescobertaVersoes::FGravaVersoesItem(const TInfoCliente& cliente) {
   try {
     for (const TInfoModulo& modulo : cliente.ListaModulos) {
       if (modulo.LinkDownload.isEmpty()) continue;
-      const bool existe = FContaRegistros(contexto_.CnOrvalto(), "VersoesItem", "CODSISTEMA", "CODSISTEMA", {}, modulo.CodSistema) > 0;
+      const bool existe =
+          FContaRegistros(contexto_.CnOrvalto(), "VersoesItem", "CODSISTEMA", "CODSISTEMA", {}, modulo.CodSistema) > 0;
       if (existe)
         contexto_.CnOrvalto().execute(kUpdateItem, {modulo.LinkDownload, modulo.CodSistema, modulo.CodCliente});
       else

@@ -1,19 +1,19 @@
 // Fetching the queued packages into the versions folder's TMP/ folder.
-#include "base/event_pump.h"
-#include "base/interaction.h"
-#include "base/mensagens_terminal.h"
-#include "db/sql_helpers.h"
-#include "platform/copia_duravel.h"
-#include "platform/files.h"
 #include "update/download_pacotes.h"
 #include "base/console_link.h"
 #include "base/estado_terminais.h"
+#include "base/event_pump.h"
+#include "base/interaction.h"
+#include "base/mensagens_terminal.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
+#include "db/sql_helpers.h"
+#include "platform/copia_duravel.h"
+#include "platform/files.h"
 #include "update/indicador_espera.h"
+#include "update/nome_pacote.h"
 #include "update/percentual_download.h"
 #include "update/transferencia_http.h"
-#include "update/nome_pacote.h"
 #include "update/verificacao_assinatura.h"
 
 #include <QDir>
@@ -24,11 +24,11 @@
 
 #include <unistd.h>
 
-#include <stdexcept>
-#include <cstring>
-#include <cerrno>
-#include <sys/stat.h>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 
 namespace orvalto {
 namespace {
@@ -70,8 +70,8 @@ Retomada retomadaPossivel(const QString& endereco, const QString& destino) {
 }
 
 void gravaRetomada(const QString& endereco, const QString& destino, const ValidadoresArquivo& validadores) {
-  gravaArquivoDuravel(nomeRetomada(destino), endereco.toUtf8() + '\n' + validadores.etag + '\n' +
-                                                 validadores.ultimaModificacao + '\n');
+  gravaArquivoDuravel(nomeRetomada(destino),
+                      endereco.toUtf8() + '\n' + validadores.etag + '\n' + validadores.ultimaModificacao + '\n');
 }
 
 // The bytes a cut transfer left stay, so it can continue; anything else at
@@ -157,7 +157,7 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
     arquivo.close();
     deleteFile(nomeRetomada(destino));
     exigeAssinatura(contexto_, endereco, arquivo.fileName());  // a refused package is never named
-    deleteFile(destino);  // a leftover of the same name is replaced
+    deleteFile(destino);                                       // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());
     const QString fim = "Download do arquivo " + nome + " concluido.";
@@ -184,11 +184,13 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
 
 bool DownloadPacotes::FBaixaVersoes(bool janelaProgresso) {
   try {
-    const QueryResult fila = contexto_.CnOrvalto().query("Select * from VersoesItem      Where VersaoAAtualizar <> \"\" ");
+    const QueryResult fila =
+        contexto_.CnOrvalto().query("Select * from VersoesItem      Where VersaoAAtualizar <> \"\" ");
     const QString pastaTmp = FCaminhoVersoes(contexto_.CnOrvalto()) + "TMP" + QDir::separator();
     if (!folderExists(pastaTmp) && !createFolder(pastaTmp)) return false;
     QStringList nomesNaFila;
-    for (int i = 0; i < fila.rows.size(); ++i) nomesNaFila << FNomeArquivoUrl(fila.value(i, "VERSAOAATUALIZAR").toString());
+    for (int i = 0; i < fila.rows.size(); ++i)
+      nomesNaFila << FNomeArquivoUrl(fila.value(i, "VERSAOAATUALIZAR").toString());
     apagaRestosDeTransferencia(pastaTmp, nomesNaFila, contexto_.estado());
     if (fila.isEmpty()) {
       contexto_.log("[ERRO]:Nao existem versoes disponivels para download");
@@ -226,7 +228,8 @@ void DownloadPacotes::IdHTTP1Work(qint64 recebidos) {
   const int p = percentualDownload(recebidos, pgrsArquivoMax_);
   if (p % 10 != 0) return;
   contexto_.enviaTerminal(mensagem::progresso(p));
-  contexto_.log("DOWNLOAD EM : " + QString::number(p) + "% CONEXAO: " + FIIf<QString>(contexto_.CnOrvalto().connected(), "T", "F"));
+  contexto_.log("DOWNLOAD EM : " + QString::number(p) +
+                "% CONEXAO: " + FIIf<QString>(contexto_.CnOrvalto().connected(), "T", "F"));
 }
 
 void DownloadPacotes::defineEmDownload(bool valor) const {

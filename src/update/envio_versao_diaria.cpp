@@ -1,15 +1,14 @@
 #include "update/envio_versao_diaria.h"
 
 #include "base/version.h"
-#include "update/transmite_versao_cliente.h"
 #include "update/atualizador.h"
+#include "update/transmite_versao_cliente.h"
 
 #include <QDeadlineTimer>
 
 namespace orvalto {
 
-EnvioVersaoDiaria::EnvioVersaoDiaria(const AppContext& ctx, std::function<TfrmAtualizador&()> motor,
-                                     Relogio relogio)
+EnvioVersaoDiaria::EnvioVersaoDiaria(const AppContext& ctx, std::function<TfrmAtualizador&()> motor, Relogio relogio)
     : ctx_(ctx), motor_(std::move(motor)), relogio_(std::move(relogio)) {}
 
 EnvioVersaoDiaria::~EnvioVersaoDiaria() { abandonaRelatorios(); }
@@ -30,8 +29,8 @@ void EnvioVersaoDiaria::PEnviaVersaoDiaria() {
 
 void EnvioVersaoDiaria::enviaSeDevido(TfrmAtualizador& motor) {
   FbConnection& conexao = motor.CnOrvalto;
-  const QueryResult ultimo = conexao.query(QString("SELECT CAMPODATE FROM PARADIV WHERE ID_DESCRICAO = '%1'")
-                                               .arg(kChaveEnvioVersao));
+  const QueryResult ultimo =
+      conexao.query(QString("SELECT CAMPODATE FROM PARADIV WHERE ID_DESCRICAO = '%1'").arg(kChaveEnvioVersao));
   // No row, or an empty date: never reported.
   const QDate ultimoDia = ultimo.value(0, "CAMPODATE").toDate();
   const QDate hoje = relogio_().date();
@@ -47,7 +46,8 @@ void EnvioVersaoDiaria::enviaSeDevido(TfrmAtualizador& motor) {
   trabalhadores_.push_back(TTransmiteVersaoCliente::PTransmite(conexao, codCliente, "ATZ", VersaoAtualizador));
   // The day counts as reported once its report has started.
   conexao.execute(
-      "UPDATE OR INSERT into paradiv (ID_DESCRICAO, CAMPODATE)    Values(:ID_DESCRICAO, :CAMPODATE)                       "
+      "UPDATE OR INSERT into paradiv (ID_DESCRICAO, CAMPODATE)    Values(:ID_DESCRICAO, :CAMPODATE)                    "
+      "   "
       "matching (ID_DESCRICAO)                              ",
       {QString(kChaveEnvioVersao), hoje.toString("yyyy.MM.dd")});
 }

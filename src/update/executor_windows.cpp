@@ -30,8 +30,8 @@ bool ehProgramaWindows(const QString& caminho) {
 bool daExecucaoAoDono(const QString& caminho, QString* erro) {
   const QByteArray nativo = QFile::encodeName(caminho);
   struct stat st {};
-  if (::stat(nativo.constData(), &st) == 0 && ((st.st_mode & S_IXUSR) ||
-                                               ::chmod(nativo.constData(), (st.st_mode & 07777) | S_IXUSR) == 0))
+  if (::stat(nativo.constData(), &st) == 0 &&
+      ((st.st_mode & S_IXUSR) || ::chmod(nativo.constData(), (st.st_mode & 07777) | S_IXUSR) == 0))
     return true;
   if (erro) *erro = "não foi possível tornar executável " + caminho + ": " + motivo(errno);
   return false;

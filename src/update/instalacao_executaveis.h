@@ -43,7 +43,7 @@ class InstalacaoExecutaveis {
  private:
   struct Instalado {
     QString destino;
-    QString anterior;  // where the replaced executable went; empty when there was none
+    QString anterior;               // where the replaced executable went; empty when there was none
     bool guardaTemporaria = false;  // `anterior` is not its dated copy
   };
   void volta(const Instalado& item);

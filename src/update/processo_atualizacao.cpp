@@ -1,5 +1,6 @@
 #include "update/processo_atualizacao.h"
 
+#include <stdexcept>
 #include "base/console_link.h"
 #include "base/event_pump.h"
 #include "base/handler_guard.h"
@@ -8,7 +9,6 @@
 #include "db/transactions.h"
 #include "update/atualizador.h"
 #include "update/falha_etapa.h"
-#include <stdexcept>
 
 namespace orvalto {
 namespace {

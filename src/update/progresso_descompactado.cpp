@@ -72,8 +72,9 @@ bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, con
     } catch (const std::exception& e) {
       contexto_.log(erro + QString::fromUtf8(e.what()));
       if (ui)
-        ui->showMessage(MessageIcon::Warning, "Alerta",
-                        "Ocorreu um erro ao tentar descompacta o arquivo " + arquivo + "\r" + QString::fromUtf8(e.what()));
+        ui->showMessage(
+            MessageIcon::Warning, "Alerta",
+            "Ocorreu um erro ao tentar descompacta o arquivo " + arquivo + "\r" + QString::fromUtf8(e.what()));
     }
   }
   Timer1.stop();
@@ -93,7 +94,8 @@ ResultadoExtracao TfrmProgressoDescompactado::extraiEsperando() {
     return DFUnRar1.Extract();
   }
   DFUnRar1.OnProgress = [this](quint32 feitos, quint32 total) {
-    QMetaObject::invokeMethod(&receptor_, [this, feitos, total] { DFUnRar1Progress(feitos, total); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &receptor_, [this, feitos, total] { DFUnRar1Progress(feitos, total); }, Qt::QueuedConnection);
   };
   ResultadoExtracao resultado;
   std::exception_ptr erro;

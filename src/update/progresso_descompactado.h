@@ -5,8 +5,8 @@
 // a gauge that follows the entries and a bar of "|" that grows once a
 // second. The stage that creates the window decides how long it lives; the
 // library stays loaded as long as it does.
-#include "update/contexto_estagio.h"
 #include "extraction/df_unrar.h"
+#include "update/contexto_estagio.h"
 
 #include <QObject>
 #include <QString>

@@ -41,8 +41,8 @@ EstadoGravado leEstado(const QString& exeDir) {
   QFile arquivo(QDir(exeDir).filePath(kArquivoEstado));
   if (!arquivo.exists()) return e;
   QJsonParseError erro;
-  const QJsonDocument doc = arquivo.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(arquivo.readAll(), &erro)
-                                                              : QJsonDocument();
+  const QJsonDocument doc =
+      arquivo.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(arquivo.readAll(), &erro) : QJsonDocument();
   if (!doc.isObject()) {
     e.legivel = false;
     return e;
@@ -106,7 +106,9 @@ void RegistroEstado::observaMensagem(const QString& mensagem) {
 }
 
 void RegistroEstado::fimAtualizacao() {
-  const QString resultado = !erro_.isEmpty() ? erro_ : concluida_ ? QString(kResultadoOk) : QString(kResultadoInterrompida);
+  const QString resultado = !erro_.isEmpty() ? erro_
+                            : concluida_     ? QString(kResultadoOk)
+                                             : QString(kResultadoInterrompida);
   altera([&](EstadoGravado& e) {
     e.atualizacaoFim = QDateTime::currentDateTime();
     e.resultado = resultado;

@@ -19,7 +19,7 @@ inline constexpr const char* kResultadoInterrompida = "interrompida";  // ended 
 struct EstadoGravado {
   QDateTime buscaInicio, buscaFim;
   QDateTime atualizacaoInicio, atualizacaoFim;
-  QString resultado;  // empty while a run goes on, or before the first
+  QString resultado;    // empty while a run goes on, or before the first
   bool legivel = true;  // false: the file exists but could not be read
 };
 

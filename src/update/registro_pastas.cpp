@@ -70,8 +70,9 @@ QString confere(const QString& nome, const QString& pasta, const QMap<QString, R
   const auto registro = registros.constFind(chave);
   if (registro == registros.constEnd() || !mesmoCaminho(registro->caminho, pasta) || registro->dispositivo == *atual)
     return {};
-  return QString("Pasta %1 \"%2\" está em outro sistema de arquivos (dispositivo %3; registrado %4): "
-                 "o compartilhamento ou o disco pode não estar montado.")
+  return QString(
+             "Pasta %1 \"%2\" está em outro sistema de arquivos (dispositivo %3; registrado %4): "
+             "o compartilhamento ou o disco pode não estar montado.")
       .arg(nome, pasta)
       .arg(*atual)
       .arg(registro->dispositivo);

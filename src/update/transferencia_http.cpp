@@ -69,9 +69,9 @@ struct Transferencia {
   const Retomada& retomada;
   bool iniciada = false;
   bool preparada = false;
-  bool gravavel = false;      // the body is the package, not an error page
-  qint64 deslocamento = 0;    // where the body starts in the file
-  qint64 totalArquivo = -1;   // the whole file's length, when announced
+  bool gravavel = false;     // the body is the package, not an error page
+  qint64 deslocamento = 0;   // where the body starts in the file
+  qint64 totalArquivo = -1;  // the whole file's length, when announced
   std::exception_ptr erro;
 
   void guarda(std::exception_ptr e) {
@@ -145,7 +145,7 @@ void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& desti
   const QString recusa = recusaEndereco(url);
   if (!recusa.isEmpty()) throw std::runtime_error(recusa.toStdString());
   std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(http.get(pedido(url, paradaMs, retomada)),
-                                                                  [](QNetworkReply* r) { r->deleteLater(); });
+                                                                 [](QNetworkReply* r) { r->deleteLater(); });
   // A bounded read buffer makes the network side wait for the disk instead
   // of holding the package in memory.
   reply->setReadBufferSize(kBufferLeitura);
@@ -172,7 +172,8 @@ void baixaParaArquivo(QNetworkAccessManager& http, const QUrl& url, QFile& desti
   if (reply->error() != QNetworkReply::NoError) throw std::runtime_error(reply->errorString().toStdString());
   // Complete only at the announced length: a cut that closed the connection
   // cleanly is no package.
-  if (t.totalArquivo >= 0 && destino.size() != t.totalArquivo) throw std::runtime_error("Connection closed gracefully.");
+  if (t.totalArquivo >= 0 && destino.size() != t.totalArquivo)
+    throw std::runtime_error("Connection closed gracefully.");
   if (!destino.flush()) throw erroGravacao(destino);
 }
 

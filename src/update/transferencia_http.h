@@ -33,7 +33,7 @@ struct Retomada {
 };
 
 struct EventosDownload {
-  std::function<void(qint64 total)> inicio;       // once; total -1 when not announced
+  std::function<void(qint64 total)> inicio;         // once; total -1 when not announced
   std::function<void(qint64 recebidos)> progresso;  // at every chunk received
   // Once, before the first byte of a transfer from the start is written.
   std::function<void(const ValidadoresArquivo&)> validadores;

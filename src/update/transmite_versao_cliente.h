@@ -30,7 +30,7 @@ class TTransmiteVersaoCliente : public QThread {
   // and starts it; returns at once. The caller keeps the worker (see
   // RelatoriosVersao) until it has finished.
   static std::unique_ptr<TTransmiteVersaoCliente> PTransmite(FbConnection& conexao, const QString& codCliente,
-                                                            const QString& modulo, const QString& versao);
+                                                             const QString& modulo, const QString& versao);
 
   // First row of PARALOGIN; a missing column throws (the report is then
   // not started).

@@ -89,7 +89,8 @@ bool TrocaVersoes::FTrocaVersoes(SharedWebService& servicos) {
   }
 }
 
-bool TrocaVersoes::preparaPacotes(const QueryResult& fila, const QString& pastaTmp, TfrmProgressoDescompactado& progresso) {
+bool TrocaVersoes::preparaPacotes(const QueryResult& fila, const QString& pastaTmp,
+                                  TfrmProgressoDescompactado& progresso) {
   for (int i = 0; i < fila.rows.size(); ++i) {
     const QString endereco = fila.value(i, "VERSAOAATUALIZAR").toString();
     const QString nome = FNomeArquivoUrl(endereco);
@@ -152,7 +153,8 @@ void TrocaVersoes::limpaTemporaria(const QString& pastaTmp) {
   for (const QString& arquivo : arquivos) removeEntrada(arquivo);
 }
 
-void TrocaVersoes::PListaArquivos(QStringList& lista, const QString& pasta, bool recursivo, const QString& extensao) const {
+void TrocaVersoes::PListaArquivos(QStringList& lista, const QString& pasta, bool recursivo,
+                                  const QString& extensao) const {
   orvalto::PListaArquivos(lista, pasta, recursivo, extensao, contexto_.app().exeName);
 }
 

@@ -16,7 +16,8 @@ bool recusa(Interaction& ui, const QString& texto) {
 
 bool FVerificaPastas(FbConnection& conexao, Interaction& ui) {
   const QueryResult r = conexao.query(
-      "SELECT                              CAMINHOLOCALBACKUP,        CAMINHOVERSOES         from VERSOESCAB            ");
+      "SELECT                              CAMINHOLOCALBACKUP,        CAMINHOVERSOES         from VERSOESCAB           "
+      " ");
   const QString backup = r.value(0, "CAMINHOLOCALBACKUP").toString();
   const QString versoes = r.value(0, "CAMINHOVERSOES").toString();
   if (backup.trimmed().isEmpty())

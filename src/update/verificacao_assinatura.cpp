@@ -59,8 +59,8 @@ std::optional<QByteArray> buscaAssinatura(const QString& endereco, QString* moti
 // Hashing a large package takes a while: the window thread keeps serving
 // the terminals meanwhile.
 minisign::Verificacao verificaServindoEventos(const minisign::Assinatura& assinatura,
-                                               const QList<minisign::ChavePublica>& chaves, const QString& arquivo,
-                                               QString* motivo) {
+                                              const QList<minisign::ChavePublica>& chaves, const QString& arquivo,
+                                              QString* motivo) {
   minisign::Verificacao resultado = minisign::Verificacao::Invalida;
   QString porque;
   executaServindoEventos([assinatura, chaves, arquivo, &resultado, &porque](std::stop_token) {

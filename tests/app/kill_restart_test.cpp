@@ -17,9 +17,9 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <unistd.h>
 #include <csignal>
 #include <functional>
-#include <unistd.h>
 
 using namespace orvalto;
 using namespace orvalto::test;
@@ -74,8 +74,9 @@ class Cenario {
     if (configurado_) return;
     auto db = connectTo(location_);
     db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim_.olderBase(), sim_.newerBase()});
-    db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'S', NUMEROBACKUP = 5",
-                {versoes_.path() + "/", backups_.path() + "/"});
+    db->execute(
+        "UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'S', NUMEROBACKUP = 5",
+        {versoes_.path() + "/", backups_.path() + "/"});
     db->execute("INSERT INTO VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) VALUES ('PDV', '000123', ?)",
                 {sim_.packageUrl("Modulos.rar")});
     configurado_ = true;
@@ -109,11 +110,17 @@ class Cenario {
 
   // The killed program's attachment is gone from the server.
   bool semConexoes() {
-    return waitUntil([&] {
-      // A new transaction each time: the monitoring snapshot is per transaction.
-      return connectTo(location_)->query("SELECT COUNT(*) AS N FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0 AND "
-                                         "MON$ATTACHMENT_ID <> CURRENT_CONNECTION").value(0, "N").toInt() == 0;
-    }, 10s, 50ms);
+    return waitUntil(
+        [&] {
+          // A new transaction each time: the monitoring snapshot is per transaction.
+          return connectTo(location_)
+                     ->query(
+                         "SELECT COUNT(*) AS N FROM MON$ATTACHMENTS WHERE MON$SYSTEM_FLAG = 0 AND "
+                         "MON$ATTACHMENT_ID <> CURRENT_CONNECTION")
+                     .value(0, "N")
+                     .toInt() == 0;
+        },
+        10s, 50ms);
   }
 
   bool logTem(const QString& texto) const {
@@ -137,9 +144,10 @@ class Cenario {
   void cresceBanco() {
     auto db = connectTo(location_);
     db->execute("CREATE TABLE LASTRO (D BLOB SUB_TYPE 0)");
-    db->execute("EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 2000) DO BEGIN "
-                "INSERT INTO LASTRO VALUES (CAST(LPAD('', 32000, GEN_UUID()) AS BLOB SUB_TYPE 0)); "
-                "I = I + 1; END END");
+    db->execute(
+        "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < 2000) DO BEGIN "
+        "INSERT INTO LASTRO VALUES (CAST(LPAD('', 32000, GEN_UUID()) AS BLOB SUB_TYPE 0)); "
+        "I = I + 1; END END");
   }
 
   // Modulos.rar: two executables, one large enough for its copy to take a
@@ -156,9 +164,9 @@ class Cenario {
                   .toUtf8(),
               0755);
     runRar(trabalho_.path(), {"a", sim_.packagesDir() + "/AtualizadorBD.rar", "AtualizadorBD.exe"});
-    sim_.setScenario(QJsonObject{
-        {"parametros", QJsonObject{{"CaminhoAtualizadorBD", "${BASE}/pacotes/AtualizadorBD.rar"}}},
-        {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", 8 << 20}}}}}});
+    sim_.setScenario(
+        QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", "${BASE}/pacotes/AtualizadorBD.rar"}}},
+                    {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", 8 << 20}}}}}});
   }
 
   // The structure updater outlives a killed program: its sleep ends here.

@@ -1,8 +1,8 @@
 // The built program itself, serving terminals: as a service, and on a
 // desktop that has no notification area.
 #include "platform/system.h"
-#include "support/product_db.h"
 #include "support/installation.h"
+#include "support/product_db.h"
 #include "support/qt_app.h"
 #include "support/terminal_connect.h"
 #include "support/tray_form_fixture.h"
@@ -17,8 +17,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <unistd.h>
+#include <csignal>
 
 using namespace orvalto;
 using namespace orvalto::test;
@@ -105,9 +105,10 @@ TEST(ProgramaReal, HeadlessServesTheGivenPortAndLogsEachTerminal) {
 // Started as the service manager starts it: SYSTEMD_EXEC_PID is the
 // program's own pid (the shell hands its pid on through exec).
 void iniciaComoServico(Programa& p, const QString& exe, quint16 porta) {
-  p.inicia("/bin/sh", {"-c", "export SYSTEMD_EXEC_PID=$$; exec \"$0\" \"$@\"", exe, "--headless", "--port",
-                       QString::number(porta)},
-           ambienteSemDesktop());
+  p.inicia(
+      "/bin/sh",
+      {"-c", "export SYSTEMD_EXEC_PID=$$; exec \"$0\" \"$@\"", exe, "--headless", "--port", QString::number(porta)},
+      ambienteSemDesktop());
 }
 
 TEST(ProgramaReal, UnderTheServiceManagerLinesReachTheJournalWithTheirLevelAndFailedStartsEndWithAFailure) {

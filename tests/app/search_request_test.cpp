@@ -28,10 +28,14 @@ QJsonObject scenario(const VendorSim& sim) {
   const QJsonArray modulos{
       QJsonObject{{"CodCliente", "000123"}, {"CodSistema", "PDV"}, {"LinkDownload", sim.packageUrl("PDV.rar")}},
       QJsonObject{{"CodCliente", "000123"}, {"CodSistema", "RET"}, {"LinkDownload", sim.packageUrl("RET.rar")}}};
-  const QJsonObject cliente{{"CodCliente", "000123"},         {"CGCCPF", "12345678000199"},
-                            {"BackupAutomatico", false},      {"QuantidadeBackup", 4},
-                            {"Data_Agendamento", "2031-02-03T00:00:00"}, {"Hora_Agendamento", "00:15"},
-                            {"DataUltimaConsulta", "2026-01-01T00:00:00"}, {"ListaModulos", modulos}};
+  const QJsonObject cliente{{"CodCliente", "000123"},
+                            {"CGCCPF", "12345678000199"},
+                            {"BackupAutomatico", false},
+                            {"QuantidadeBackup", 4},
+                            {"Data_Agendamento", "2031-02-03T00:00:00"},
+                            {"Hora_Agendamento", "00:15"},
+                            {"DataUltimaConsulta", "2026-01-01T00:00:00"},
+                            {"ListaModulos", modulos}};
   // The second package comes slowly, so that the test can ask during it.
   const QJsonObject lento{{"bytesPerSecond", 256 * 1024}};
   return {{"customers", QJsonArray{cliente}}, {"packages", QJsonObject{{"RET.rar", lento}}}};

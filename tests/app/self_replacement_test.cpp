@@ -1,5 +1,5 @@
-#include "base/app_context.h"
 #include "app/substituicao_executavel.h"
+#include "base/app_context.h"
 #include "support/files.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 
 #include <unistd.h>
-
 
 using namespace orvalto;
 using namespace orvalto::test;

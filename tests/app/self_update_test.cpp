@@ -16,9 +16,9 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <unistd.h>
 #include <utime.h>
+#include <csignal>
 
 using namespace orvalto;
 using namespace orvalto::test;
@@ -53,7 +53,8 @@ TEST(SelfUpdate, ANewerUpdaterFromTheMakerRunsInPlaceOnTheSamePort) {
   VendorSim sim;
   Installation inst(QString("orvself-%1").arg(::getpid()));
   writeCaminhoIni(inst.folder(), location);
-  writeFile(inst.filePath("Atualizador.ini"), ("[Fornecedor]\r\nAutoAtualizacaoURL=" + sim.selfUpdateUrl() + "\r\n").toUtf8());
+  writeFile(inst.filePath("Atualizador.ini"),
+            ("[Fornecedor]\r\nAutoAtualizacaoURL=" + sim.selfUpdateUrl() + "\r\n").toUtf8());
 
   // The maker's package: this program with a marker appended, dated tomorrow.
   const QString newer = work.filePath(inst.exeName());

@@ -53,16 +53,18 @@ class ComandosDoServico : public ::testing::Test {
     ASSERT_TRUE(answersIdleStatus(inst.port(), 60000)) << inst.stop().toStdString();
     auto db = connectTo(location);
     db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim->olderBase(), sim->newerBase()});
-    db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'N', NUMEROBACKUP = 3",
-                {versoes.path() + "/", backups.path() + "/"});
+    db->execute(
+        "UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'N', NUMEROBACKUP = 3",
+        {versoes.path() + "/", backups.path() + "/"});
     enfileira();
     for (const char* nome : {"PDV.exe", "Retaguarda.exe"}) writeFile(pacote.filePath(nome), QByteArray("nova ") + nome);
     runRar(pacote.path(), {"a", "-m0", sim->packagesDir() + "/Modulos.rar", "PDV.exe", "Retaguarda.exe"});
   }
 
   void enfileira() {
-    connectTo(location)->execute("INSERT INTO VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) VALUES ('PDV', '000123', ?)",
-                                 {sim->packageUrl("Modulos.rar")});
+    connectTo(location)->execute(
+        "INSERT INTO VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) VALUES ('PDV', '000123', ?)",
+        {sim->packageUrl("Modulos.rar")});
   }
 
   CommandResult roda(QStringList args) {
@@ -96,9 +98,10 @@ TEST_F(ComandosDoServico, EstadoFollowsTheRunsThatAtualizarAsksTheServiceFor) {
   EXPECT_EQ(e.keys(), QStringList({"agendamento", "backups", "banco", "fila", "pastas", "servico", "servidorDesignado",
                                    "ultimaAtualizacao", "ultimaBusca", "versao"}));
   EXPECT_EQ(e["servico"].toObject(), QJsonObject({{"respondendo", true}, {"porta", inst.port()}}));
-  EXPECT_EQ(e["fila"].toArray(), QJsonArray({QJsonObject{{"sistema", "PDV"}, {"endereco", sim->packageUrl("Modulos.rar")}}}));
-  EXPECT_EQ(e["ultimaAtualizacao"].toObject(), QJsonObject({{"inicio", QJsonValue::Null}, {"fim", QJsonValue::Null},
-                                                           {"resultado", QJsonValue::Null}}));
+  EXPECT_EQ(e["fila"].toArray(),
+            QJsonArray({QJsonObject{{"sistema", "PDV"}, {"endereco", sim->packageUrl("Modulos.rar")}}}));
+  EXPECT_EQ(e["ultimaAtualizacao"].toObject(),
+            QJsonObject({{"inicio", QJsonValue::Null}, {"fim", QJsonValue::Null}, {"resultado", QJsonValue::Null}}));
   for (const char* nulo : {"ultimaBusca", "agendamento", "servidorDesignado"}) EXPECT_TRUE(e[nulo].isNull()) << nulo;
   EXPECT_EQ(e["backups"].toArray(), QJsonArray());
   EXPECT_EQ(e["banco"].toString(), location);
@@ -128,8 +131,10 @@ TEST_F(ComandosDoServico, EstadoFollowsTheRunsThatAtualizarAsksTheServiceFor) {
   enfileira();
   s = roda({"--atualizar"});
   EXPECT_EQ(s.exitCode, 1) << tudo(s);
-  EXPECT_TRUE(s.out.contains("Falha na verificação das pastas — a pasta de backup ou a de versões não foi "
-                               "informada ou não existe. [ERRO]:1|")) << tudo(s);
+  EXPECT_TRUE(
+      s.out.contains("Falha na verificação das pastas — a pasta de backup ou a de versões não foi "
+                     "informada ou não existe. [ERRO]:1|"))
+      << tudo(s);
   const QJsonObject falhou = estado(1)["ultimaAtualizacao"].toObject();
   EXPECT_EQ(falhou["resultado"].toString(), "[ERRO]:1|");
   EXPECT_LE(falhou["inicio"].toString(), falhou["fim"].toString());
@@ -137,7 +142,8 @@ TEST_F(ComandosDoServico, EstadoFollowsTheRunsThatAtualizarAsksTheServiceFor) {
   // A search through the port; its end is kept too.
   s = roda({"--buscar"});
   EXPECT_EQ(s.exitCode, 0) << tudo(s);
-  EXPECT_TRUE(s.out.contains("Busca de novas versões concluída.\nFila: 1 versão(ões) a atualizar:\n    PDV ")) << tudo(s);
+  EXPECT_TRUE(s.out.contains("Busca de novas versões concluída.\nFila: 1 versão(ões) a atualizar:\n    PDV "))
+      << tudo(s);
   EXPECT_TRUE(ehData(estado(1)["ultimaBusca"]));
 
   // The service gone: critical, in words too.

@@ -56,8 +56,9 @@ struct UpdateRun : ::testing::Test {
     auto db = connectTo(location);
     form = std::make_unique<TfrmConfiguraLocais>(folder->ctx, 0);
     db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim->olderBase(), sim->newerBase()});
-    db->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'N', NUMEROBACKUP = 3",
-                {versoes.path() + "/", backups.path() + "/"});
+    db->execute(
+        "UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?, ATUALIZARBASE = 'N', NUMEROBACKUP = 3",
+        {versoes.path() + "/", backups.path() + "/"});
     db->execute("INSERT INTO VERSOESITEM (CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR) VALUES ('PDV', '000123', ?)",
                 {sim->packageUrl("Modulos.rar")});
   }
@@ -101,7 +102,8 @@ QString oldCopy(const QString& name) {
 TEST_F(UpdateRun, AWorkstationsRequestInstallsTheQueuedModulesWhileOthersAreServed) {
   offerModules();
   // The package takes about a second to arrive: the run is on meanwhile.
-  sim->setScenario(QJsonObject{{"smtp", smtp()}, {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", 256 * 1024}}}}}});
+  sim->setScenario(QJsonObject{
+      {"smtp", smtp()}, {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", 256 * 1024}}}}}});
   writeFile(versoes.filePath("PDV.exe"), "versão antiga");
   auto requester = connectTerminal(form->Server().porta(), "127.0.0.3");
   auto watcher = connectTerminal(form->Server().porta(), "127.0.0.2");
@@ -127,9 +129,10 @@ TEST_F(UpdateRun, AWorkstationsRequestInstallsTheQueuedModulesWhileOthersAreServ
   ASSERT_TRUE(runFrom(*requester));
 
   const QString recebido = requester->recebido();
-  QRegularExpression ordem("\\[ATUALIZANDO\\]:1\\|.*\\[ATUALIZANDO\\]:2\\|.*\\[ATUALIZANDO\\]:3\\|.*"
-                           "\\[ATUALIZANDO\\]:4\\|.*\\[ATUALIZANDO\\]:5\\|",
-                           QRegularExpression::DotMatchesEverythingOption);
+  QRegularExpression ordem(
+      "\\[ATUALIZANDO\\]:1\\|.*\\[ATUALIZANDO\\]:2\\|.*\\[ATUALIZANDO\\]:3\\|.*"
+      "\\[ATUALIZANDO\\]:4\\|.*\\[ATUALIZANDO\\]:5\\|",
+      QRegularExpression::DotMatchesEverythingOption);
   EXPECT_TRUE(ordem.match(recebido).hasMatch()) << recebido.toStdString();
   EXPECT_TRUE(recebido.contains("[PROGRESSO]:100|"));
   EXPECT_FALSE(recebido.contains("[ERRO]"));
@@ -144,8 +147,11 @@ TEST_F(UpdateRun, AWorkstationsRequestInstallsTheQueuedModulesWhileOthersAreServ
   EXPECT_TRUE(QDir(versoes.filePath("TMP")).entryList(QDir::Files).isEmpty());
   EXPECT_TRUE(connectTo(location)->query("SELECT * FROM VERSOESITEM").isEmpty());
   // The folders' file systems are recorded for the next run to compare.
-  EXPECT_TRUE(readFile(folder->filePath("PastasRegistradas.txt")).contains("\t" + (versoes.path() + "/").toUtf8() + "\n"));
-  EXPECT_EQ(sim->soapCalls("newer", "FConfirmaAtualizacao").size() + sim->soapCalls("older", "FConfirmaAtualizacao").size(), 1);
+  EXPECT_TRUE(
+      readFile(folder->filePath("PastasRegistradas.txt")).contains("\t" + (versoes.path() + "/").toUtf8() + "\n"));
+  EXPECT_EQ(
+      sim->soapCalls("newer", "FConfirmaAtualizacao").size() + sim->soapCalls("older", "FConfirmaAtualizacao").size(),
+      1);
   ASSERT_EQ(backupFiles().size(), 1);
   EXPECT_EQ(QFileInfo(backups.filePath(backupFiles()[0])).size(), QFileInfo(location.section(':', 1)).size());
   EXPECT_TRUE(sim->mails().isEmpty());
@@ -177,8 +183,8 @@ TEST_F(UpdateRun, ADamagedPackageRestoresTheBackupAndMailsTheMaker) {
   ASSERT_TRUE(requester);
   ASSERT_TRUE(runFrom(*requester));
 
-  EXPECT_TRUE(requester->recebido().endsWith("[ATUALIZANDO]:4|[ERRO]:5|[STATUS]:0|")) << requester->recebido().toStdString()
-      << folder->logLines().join("\n").toStdString();
+  EXPECT_TRUE(requester->recebido().endsWith("[ATUALIZANDO]:4|[ERRO]:5|[STATUS]:0|"))
+      << requester->recebido().toStdString() << folder->logLines().join("\n").toStdString();
   EXPECT_TRUE(versionFiles().isEmpty() || versionFiles() == QStringList({"CAMINHO.DIR"}));
   EXPECT_EQ(connectTo(location)->query("SELECT * FROM VERSOESITEM").rows.size(), 1);
   EXPECT_EQ(folder->logLines().filter(" - FAtualizacao: Realizando Restore do banco de dados..").size(), 1);
@@ -209,7 +215,8 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   EXPECT_TRUE(requester->recebido().endsWith("[ERRO]:9|Existem conexões ativas no banco de dados.[STATUS]:0|"))
       << requester->recebido().toStdString() << folder->logLines().join("\n").toStdString();
   // The log names who is attached: address, user and program.
-  const QStringList recusa = folder->logLines().filter("FAtualizacao: [ERRO]:9|Existem conexões ativas no banco de dados. Conectados: ");
+  const QStringList recusa =
+      folder->logLines().filter("FAtualizacao: [ERRO]:9|Existem conexões ativas no banco de dados. Conectados: ");
   ASSERT_EQ(recusa.size(), 1) << folder->logLines().join("\n").toStdString();
   EXPECT_TRUE(recusa[0].endsWith(" Conectados: 127.0.0.1 (SYSDBA, " + QCoreApplication::applicationFilePath() + ")"))
       << recusa[0].toStdString();
@@ -234,8 +241,8 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   requester->limpa();
   ASSERT_TRUE(updateFrom(*requester));
   EXPECT_EQ(requester->recebido(), "[ERRO]:1|[STATUS]:0|");
-  EXPECT_TRUE(folder->logLines().join('\n').contains(
-      "FAtualizacao: Pasta de versões \"" + versoes.path() + "/\" está em outro sistema de arquivos"))
+  EXPECT_TRUE(folder->logLines().join('\n').contains("FAtualizacao: Pasta de versões \"" + versoes.path() +
+                                                     "/\" está em outro sistema de arquivos"))
       << folder->logLines().join("\n").toStdString();
   ASSERT_FALSE(folder->scripted.messages().isEmpty());
   EXPECT_TRUE(folder->scripted.messages().last().text.contains("está em outro sistema de arquivos"));
@@ -244,8 +251,8 @@ TEST_F(UpdateRun, StagesThatStopTheRunSayWhyToTheWorkstation) {
   requester->limpa();
   ASSERT_TRUE(updateFrom(*requester));
   EXPECT_EQ(requester->recebido(), "[ERRO]:1|[STATUS]:0|");
-  EXPECT_TRUE(folder->logLines().join('\n').contains(
-      "FAtualizacao: Pasta de versões \"" + versoes.path() + "/nao-montada/\" não encontrada."));
+  EXPECT_TRUE(folder->logLines().join('\n').contains("FAtualizacao: Pasta de versões \"" + versoes.path() +
+                                                     "/nao-montada/\" não encontrada."));
   EXPECT_EQ(folder->scripted.messages().last().text, "Caminho para armazenamento de versões não foi encontrado.");
   EXPECT_EQ(sim->mails().size(), 3);
   EXPECT_EQ(sim->requests("package").size(), pacotes);

@@ -1,16 +1,16 @@
 // The settings on the command line, through the built program against the
 // real database: what it prints, what it refuses (and leaves untouched) and
 // what it saves, read back by the settings form.
+#include "base/scramble.h"
 #include "configuracoes/formulario_configuracoes.h"
 #include "configuracoes/servidor_designado.h"
 #include "db/transactions.h"
-#include "base/scramble.h"
-#include "update/configura_servicos.h"
 #include "services/dm_web_service.h"
 #include "support/installation.h"
 #include "support/product_db.h"
 #include "support/product_users.h"
 #include "support/scripted_interaction.h"
+#include "update/configura_servicos.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +40,9 @@ class LinhaDeComando : public ::testing::Test {
     writeCaminhoIni(inst.folder(), location);
     db = connectTo(location);
     // What a started updater leaves: its tables, with the row of settings.
-    db->execute("CREATE TABLE VERSOESCAB (CAMINHOLOCALBACKUP VARCHAR(255), CAMINHOVERSOES VARCHAR(255), "
-                "USUARIOSATUALIZAVERSAO VARCHAR(255), NOMESERVIDOR VARCHAR(255), USAPROXY VARCHAR(1))");
+    db->execute(
+        "CREATE TABLE VERSOESCAB (CAMINHOLOCALBACKUP VARCHAR(255), CAMINHOVERSOES VARCHAR(255), "
+        "USUARIOSATUALIZAVERSAO VARCHAR(255), NOMESERVIDOR VARCHAR(255), USAPROXY VARCHAR(1))");
     db->execute("INSERT INTO VERSOESCAB VALUES (?, ?, 'ADMIN,MESTRE', 'SRV01', 'N')",
                 {backup.path() + "/", versoes.path() + "/"});
     addProductUser(*db, "ADMIN", "CHAVE9");  // the product keeps passwords in upper case
@@ -71,18 +72,22 @@ class LinhaDeComando : public ::testing::Test {
 };
 
 TEST_F(LinhaDeComando, PrintsEverySettingBesideARunningUpdater) {
-  db->execute("UPDATE PARALOGIN SET PROXY = '10.1.1.1', PORTAPROXY = '8080', AUTENTICACAOPROXY = 'S', "
-              "USUARIOPROXY = 'ANA', SENHAPROXY = ?", {cifra("oculta", kChaveServico)});
+  db->execute(
+      "UPDATE PARALOGIN SET PROXY = '10.1.1.1', PORTAPROXY = '8080', AUTENTICACAOPROXY = 'S', "
+      "USUARIOPROXY = 'ANA', SENHAPROXY = ?",
+      {cifra("oculta", kChaveServico)});
   NamedProcess guardiao(QString("orvtest-guarda-%1").arg(::getpid()));
   QProcessEnvironment env;
   env.insert("ORVALTO_GUARDIAN", QString("orvtest-guarda-%1").arg(::getpid()));
   const quint16 porta = freePort();
   inst.start({"--headless", "--port", QString::number(porta)}, env);
-  ASSERT_TRUE(waitUntil([&] {
-    QTcpSocket s;
-    s.connectToHost("127.0.0.1", porta);
-    return s.waitForConnected(200);
-  }, 30s, 50ms));
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        QTcpSocket s;
+        s.connectToHost("127.0.0.1", porta);
+        return s.waitForConnected(200);
+      },
+      30s, 50ms));
 
   const Resultado r = roda({"--configuracao"});
   EXPECT_EQ(r.codigo, 0) << r.erros.toStdString();
@@ -115,7 +120,9 @@ TEST_F(LinhaDeComando, ARefusedValueChangesNothing) {
       {{"--configura", "USAPROXY=S", "PROXY=10.0.0.9", "PORTAPROXY=70000"}, "chave9\n", "entre 1 e 65535"},
       {{"--configura", "CAMINHOLOCALBACKUP=" + pasta}, "errada\n", "Senha inválida!"},
       {{"--configura", "CAMINHOLOCALBACKUP=" + pasta}, "", "Nenhuma senha informada."},
-      {{"--configura", "USAPROXY=S", "AUTENTICACAOPROXY=S", "SENHAPROXY=-"}, "", "SENHAPROXY: nenhuma senha informada."},
+      {{"--configura", "USAPROXY=S", "AUTENTICACAOPROXY=S", "SENHAPROXY=-"},
+       "",
+       "SENHAPROXY: nenhuma senha informada."},
   };
   for (const Caso& c : casos) {
     const Resultado r = roda(c.args, c.senha);
@@ -133,9 +140,16 @@ TEST_F(LinhaDeComando, ARefusedValueChangesNothing) {
 TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   db->execute("DELETE FROM VERSOESCAB");  // a first save inserts the row
   QDir(backup.path()).mkdir("copias");
-  const QStringList args{"--configura", "CAMINHOVERSOES=" + versoes.path(), "--sim", "CAMINHOLOCALBACKUP=copias",
-                         "USUARIOSATUALIZAVERSAO=joao", "USAPROXY=S",
-                         "PROXY=127.0.0.1", "PORTAPROXY=3128", "AUTENTICACAOPROXY=S", "USUARIOPROXY=ana",
+  const QStringList args{"--configura",
+                         "CAMINHOVERSOES=" + versoes.path(),
+                         "--sim",
+                         "CAMINHOLOCALBACKUP=copias",
+                         "USUARIOSATUALIZAVERSAO=joao",
+                         "USAPROXY=S",
+                         "PROXY=127.0.0.1",
+                         "PORTAPROXY=3128",
+                         "AUTENTICACAOPROXY=S",
+                         "USUARIOPROXY=ana",
                          "SENHAPROXY=-"};
   // The proxy password comes first on standard input, off the command line;
   // the backup folder is named from where the command runs.
@@ -190,8 +204,10 @@ TEST_F(LinhaDeComando, ASaveKeepsWhatItDoesNotTouch) {
   // The product turned the proxy on in PARALOGIN by itself; the stored
   // password is longer than the window's field.
   const QString senhaLonga = "abcdefghij0123456789";
-  db->execute("UPDATE PARALOGIN SET UTILIZAPROXY = 'S', PROXY = '10.1.1.1', PORTAPROXY = '8080', "
-              "AUTENTICACAOPROXY = 'S', USUARIOPROXY = 'ANA', SENHAPROXY = ?", {cifra(senhaLonga, kChaveServico)});
+  db->execute(
+      "UPDATE PARALOGIN SET UTILIZAPROXY = 'S', PROXY = '10.1.1.1', PORTAPROXY = '8080', "
+      "AUTENTICACAOPROXY = 'S', USUARIOPROXY = 'ANA', SENHAPROXY = ?",
+      {cifra(senhaLonga, kChaveServico)});
   ASSERT_EQ(roda({"--configuracao"}).codigo, 0);  // the tables gain their columns once
   const auto paralogin = [&] { return settingsRows(*db).section("PARALOGIN: ", 1); };
   const QString antes = paralogin();

@@ -58,7 +58,8 @@ TEST(ValidacaoPasta, TrimsWarnsAsksAndEndsWithTheSeparator) {
 
   r = validaPasta(PastaConfigurada::Backup, "   ", ui, local);
   EXPECT_FALSE(r.valida);
-  EXPECT_EQ(ui.shown().last().text, QString::fromUtf8("Caminho para armazenamento de backup’s não pode ficar em branco."));
+  EXPECT_EQ(ui.shown().last().text,
+            QString::fromUtf8("Caminho para armazenamento de backup’s não pode ficar em branco."));
 
   r = validaPasta(PastaConfigurada::Versoes, dir.path() + "/nada", ui, local);
   EXPECT_FALSE(r.valida);
@@ -71,11 +72,12 @@ TEST(ValidacaoPasta, TrimsWarnsAsksAndEndsWithTheSeparator) {
   EXPECT_EQ(r.cor, CorTexto::Inalterada);
   ASSERT_EQ(ui.shown().size(), 1);
   EXPECT_EQ(ui.shown().first().kind, "question");
-  EXPECT_EQ(ui.shown().first().text.split('\r'),
-            QStringList({QString::fromUtf8("O caminho para armazenamento de versões informado não é um caminho de rede."),
-                         QString::fromUtf8("Caso existam terminais que acessem este servidor, deverá ser informado um  "),
-                         "caminho de rede para acesso a pasta. EX: \"\\\\SERVIDOR\\VERSOES\\\".",
-                         "Deseja gravar o caminho informado?"}));
+  EXPECT_EQ(
+      ui.shown().first().text.split('\r'),
+      QStringList({QString::fromUtf8("O caminho para armazenamento de versões informado não é um caminho de rede."),
+                   QString::fromUtf8("Caso existam terminais que acessem este servidor, deverá ser informado um  "),
+                   "caminho de rede para acesso a pasta. EX: \"\\\\SERVIDOR\\VERSOES\\\".",
+                   "Deseja gravar o caminho informado?"}));
 
   ui.clear();
   r = validaPasta(PastaConfigurada::Versoes, dir.path() + "/", ui, [](const QString&) { return true; });

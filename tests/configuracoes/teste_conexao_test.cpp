@@ -45,7 +45,7 @@ TEST_F(TesteDeConexao, AnsweredRefusedOrUnreachableAndTheSearchFollowsAnAnswer) 
   EXPECT_EQ(ultimaMensagem(), "Conectado com sucesso ao WebService.");
   EXPECT_EQ(sim.soapCalls("newer", "FComunica").size(), 1);
   EXPECT_EQ(sim.soapCalls("newer", "FNovasAtualizacoes").size(), 1);  // the search ran
-  EXPECT_EQ(form->ServicoWeb().current(), nullptr);                    // and released the client
+  EXPECT_EQ(form->ServicoWeb().current(), nullptr);                   // and released the client
 
   const QJsonObject recusa{{"operations", QJsonObject{{"FComunica", QJsonObject{{"result", false}}}}}};
   sim.setScenario({{"endpoints", QJsonObject{{"newer", recusa}, {"older", recusa}}}});
@@ -58,7 +58,8 @@ TEST_F(TesteDeConexao, AnsweredRefusedOrUnreachableAndTheSearchFollowsAnAnswer) 
   connectTo(location)->execute("UPDATE PARALOGIN SET LINKWEBSERVICEWZQ = ''");
   sim.reset();
   form->Formulario().btTestarClick();
-  EXPECT_TRUE(ultimaMensagem().startsWith(QString::fromUtf8("Não houve comunicação com o WebService da WZQ. Motivo:\r")))
+  EXPECT_TRUE(
+      ultimaMensagem().startsWith(QString::fromUtf8("Não houve comunicação com o WebService da WZQ. Motivo:\r")))
       << ultimaMensagem().toStdString();
   EXPECT_TRUE(sim.soapCalls("older").isEmpty());
   EXPECT_TRUE(sim.soapCalls("newer").isEmpty());  // nor searched after the error

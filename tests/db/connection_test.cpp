@@ -1,10 +1,10 @@
-#include "support/scripted_interaction.h"
 #include "db/connection_settings.h"
 #include "db/database_connector.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
 #include "support/files.h"
 #include "support/product_db.h"
+#include "support/scripted_interaction.h"
 #include "support/shown_result.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +109,8 @@ TEST_F(ConnectFixture, StatementsUseDialectOneAndWindows1252Text) {
   // Double quotes are string literals in dialect 1.
   EXPECT_EQ(db->query("SELECT \"x\" AS V FROM RDB$DATABASE").value(0, "V").toString(), "x");
   db->execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES (:COD, :CGC)", {"009", QString::fromUtf8("Ação")});
-  const QueryResult raw = db->query("SELECT CAST(CGC AS VARCHAR(20) CHARACTER SET OCTETS) AS B FROM FILIAIS WHERE CODEMPRESA = '009'");
+  const QueryResult raw =
+      db->query("SELECT CAST(CGC AS VARCHAR(20) CHARACTER SET OCTETS) AS B FROM FILIAIS WHERE CODEMPRESA = '009'");
   EXPECT_EQ(raw.value(0, "B").toString(), QString::fromUtf8("Ação"));
   db->execute("DELETE FROM FILIAIS WHERE CODEMPRESA = '009'");
 }
@@ -180,18 +181,20 @@ TEST_F(ConnectFixture, FailedStatementsLeaveNothingOpenOnTheServer) {
     return std::make_pair(r.value(0, "S").toInt(), r.value(0, "T").toInt());
   };
   const auto before = openOnServer();
-  EXPECT_THROW(db->query("SELECT NOTHING FROM NOWHERE"), DbError);                       // prepare
+  EXPECT_THROW(db->query("SELECT NOTHING FROM NOWHERE"), DbError);                         // prepare
   EXPECT_THROW(db->query("SELECT * FROM FILIAIS WHERE CODEMPRESA = ?", {1, 2}), DbError);  // parameters
   EXPECT_THROW(db->query("SELECT CAST(X AS INTEGER) AS N FROM (SELECT 'a' AS X FROM RDB$DATABASE)"), DbError);
   EXPECT_THROW(db->execute("INSERT INTO FILIAIS (CODEMPRESA) VALUES (?)", {QString(500, 'x')}), DbError);
   // Too long for a parameter: refused, never sent cut short.
-  EXPECT_THROW(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {QString(70000, 'x')}), DbError);
+  EXPECT_THROW(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {QString(70000, 'x')}),
+               DbError);
   db->startTransaction();
   EXPECT_THROW(db->query("SELECT CAST(X AS INTEGER) AS N FROM (SELECT 'a' AS X FROM RDB$DATABASE)"), DbError);
   EXPECT_TRUE(db->inTransaction());  // a failed statement leaves the caller's transaction to the caller
   db->rollback();
   // Text blobs come back whole, through the same reading path.
   const QString longText = QString(20000, 'b') + QString::fromUtf8("ção");
-  EXPECT_EQ(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {longText}).value(0, "B"), longText);
+  EXPECT_EQ(db->query("SELECT CAST(? AS BLOB SUB_TYPE TEXT) AS B FROM RDB$DATABASE", {longText}).value(0, "B"),
+            longText);
   EXPECT_EQ(openOnServer(), before);
 }

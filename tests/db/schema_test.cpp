@@ -1,6 +1,6 @@
-#include "support/scripted_interaction.h"
 #include "db/schema.h"
 #include "support/product_db.h"
+#include "support/scripted_interaction.h"
 #include "support/shown_result.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +12,23 @@ using namespace orvalto::test;
 
 namespace {
 
-const QStringList kFullVersoesCab = {
-    "CAMINHOLOCALBACKUP", "CAMINHOVERSOES", "FAZERBACKUP", "NUMEROBACKUP", "ATUALIZARBASE",
-    "CAMINHOBANCOSERVIDORVERSAO", "USUARIOBANCOSERVIDORVERSAO", "SENHABANCOSERVIDORVERSAO",
-    "USUARIOSATUALIZAVERSAO", "NOMESERVIDOR", "USAPROXY", "DT_AGENDAMENTO", "HR_AGENDAMENTO",
-    "USAATUALIZADORONLINE", "DT_ATLZSERVIDOR", "DT_ATLZSINCECFJAVA", "DT_ULTIMACONSULTA"};
+const QStringList kFullVersoesCab = {"CAMINHOLOCALBACKUP",
+                                     "CAMINHOVERSOES",
+                                     "FAZERBACKUP",
+                                     "NUMEROBACKUP",
+                                     "ATUALIZARBASE",
+                                     "CAMINHOBANCOSERVIDORVERSAO",
+                                     "USUARIOBANCOSERVIDORVERSAO",
+                                     "SENHABANCOSERVIDORVERSAO",
+                                     "USUARIOSATUALIZAVERSAO",
+                                     "NOMESERVIDOR",
+                                     "USAPROXY",
+                                     "DT_AGENDAMENTO",
+                                     "HR_AGENDAMENTO",
+                                     "USAATUALIZADORONLINE",
+                                     "DT_ATLZSERVIDOR",
+                                     "DT_ATLZSINCECFJAVA",
+                                     "DT_ULTIMACONSULTA"};
 
 // The format number of a table grows with every change of its columns.
 int formatOf(FbConnection& db, const QString& table) {
@@ -47,9 +59,9 @@ TEST_F(SchemaFixture, NewDatabaseGetsSixteenColumnsAndTheInitialRowThenTheSevent
   EXPECT_EQ(senha.size(), 27);
   EXPECT_TRUE(QRegularExpression("^[0-9]{27}$").match(senha).hasMatch());
   EXPECT_TRUE(row.value(0, "CAMINHOBANCOSERVIDORVERSAO").toString().contains("/3051:"));
-  for (const char* nulo : {"CAMINHOLOCALBACKUP", "CAMINHOVERSOES", "FAZERBACKUP", "NUMEROBACKUP", "ATUALIZARBASE",
-                           "NOMESERVIDOR", "DT_AGENDAMENTO", "HR_AGENDAMENTO", "USAATUALIZADORONLINE",
-                           "DT_ATLZSERVIDOR", "DT_ATLZSINCECFJAVA"})
+  for (const char* nulo :
+       {"CAMINHOLOCALBACKUP", "CAMINHOVERSOES", "FAZERBACKUP", "NUMEROBACKUP", "ATUALIZARBASE", "NOMESERVIDOR",
+        "DT_AGENDAMENTO", "HR_AGENDAMENTO", "USAATUALIZADORONLINE", "DT_ATLZSERVIDOR", "DT_ATLZSINCECFJAVA"})
     EXPECT_TRUE(row.value(0, nulo).isNull()) << nulo;
 
   ASSERT_TRUE(mostrado(ui, FAtualizaEstrutura(*db)));

@@ -1,8 +1,8 @@
-#include "support/scripted_interaction.h"
-#include "db/schema.h"
 #include "db/sql_helpers.h"
+#include "db/schema.h"
 #include "db/transactions.h"
 #include "support/product_db.h"
+#include "support/scripted_interaction.h"
 #include "support/shown_result.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
+#include "extraction/df_unrar.h"
+#include "extraction/unrar_library.h"
 #include "extraction_fixture.h"
 #include "platform/dynamic_library.h"
 #include "support/qt_app.h"
 #include "support/rar_archives.h"
-#include "extraction/df_unrar.h"
-#include "extraction/unrar_library.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,9 @@ TEST(BibliotecaUnrar, WrittenBesideTheExecutableOnlyWhenMissingAndTheSystemsLoad
   QTemporaryDir vazia, comLixo;
   const QString gravada = vazia.path() + "/" + kArquivoUnrar;
   PGravaDllUnrar(vazia.path());
-  EXPECT_TRUE(readFile(gravada).startsWith("\x7f" "ELF"));
+  EXPECT_TRUE(
+      readFile(gravada).startsWith("\x7f"
+                                   "ELF"));
   writeFile(comLixo.path() + "/" + kArquivoUnrar, "lixo");
   PGravaDllUnrar(comLixo.path());
   EXPECT_EQ(readFile(comLixo.path() + "/" + kArquivoUnrar), "lixo");
@@ -176,12 +178,14 @@ TEST_F(ExtractionFixture, HostileEntriesNeverReachOutsideTheDestination) {
   // A link already in the destination does not take an entry out either.
   makeArchive("atraves.rar", {{"saida/escapou.txt", "escapou"}});
 
-  for (const QString& archive : {"sobe.rar", "absoluto.rar", "ligacao-absoluta.rar", "ligacao-acima.rar", "atraves.rar"}) {
+  for (const QString& archive :
+       {"sobe.rar", "absoluto.rar", "ligacao-absoluta.rar", "ligacao-acima.rar", "atraves.rar"}) {
     const QString dest = folder("dest-" + archive) + "/interna";
     QDir().mkpath(dest);
     if (archive == QLatin1String("atraves.rar")) ASSERT_TRUE(QFile::link(fora, dest + "/saida"));
     EXPECT_FALSE(extract(work(archive), dest)) << archive.toStdString();
-    EXPECT_TRUE(logHas(logLines(), "FDescompactaArquivo: Erro ao descompactar o arquivo " + work(archive) + ": entrada recusada"))
+    EXPECT_TRUE(logHas(logLines(),
+                       "FDescompactaArquivo: Erro ao descompactar o arquivo " + work(archive) + ": entrada recusada"))
         << archive.toStdString();
     EXPECT_TRUE(QDir(fora).isEmpty()) << archive.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dest + "/../fora.txt"));
@@ -201,7 +205,8 @@ TEST_F(ExtractionFixture, HostileEntriesNeverReachOutsideTheDestination) {
 // More entries, or more unpacked bytes, than the installation allows (here
 // 3 entries and 1 MiB): the extraction fails as usual and writes nothing.
 TEST_F(ExtractionFixture, ArchivesOverTheLimitsAreRefusedBeforeAnythingIsWritten) {
-  writeFile(exeDir_.path() + "/Atualizador.ini", "[Seguranca]\r\nLimiteEntradasPacote=3\r\nLimiteDescompactadoMB=1\r\n");
+  writeFile(exeDir_.path() + "/Atualizador.ini",
+            "[Seguranca]\r\nLimiteEntradasPacote=3\r\nLimiteDescompactadoMB=1\r\n");
   makeArchive("muitas.rar", {{"a.exe", "a"}, {"b.exe", "b"}, {"c.exe", "c"}, {"d.exe", "d"}});
   makeArchive("grande.rar", {{"Grande.exe", noise(1100 * 1024, 3)}});
   const struct {
@@ -212,7 +217,8 @@ TEST_F(ExtractionFixture, ArchivesOverTheLimitsAreRefusedBeforeAnythingIsWritten
   for (const auto& c : cases) {
     const QString dest = folder(QString("dest-") + c.archive);
     EXPECT_FALSE(extract(work(c.archive), dest)) << c.archive;
-    EXPECT_TRUE(logHas(logLines(), "FDescompactaArquivo: Erro ao descompactar o arquivo " + work(c.archive) + ": " + c.cause))
+    EXPECT_TRUE(
+        logHas(logLines(), "FDescompactaArquivo: Erro ao descompactar o arquivo " + work(c.archive) + ": " + c.cause))
         << logLines().join("\n").toStdString();
     EXPECT_TRUE(QDir(dest).isEmpty()) << c.archive;
   }

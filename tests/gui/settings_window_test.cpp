@@ -1,18 +1,18 @@
 // The settings in the tray window, as the administrator sees and uses them,
 // over the real behaviour and a product database of each test's own.
 #include "app/configura_locais.h"
-#include "configuracoes/servidor_designado.h"
 #include "base/scramble.h"
+#include "configuracoes/servidor_designado.h"
 #include "gui/campos_configuracoes.h"
 #include "gui/configura_locais_window.h"
 #include "gui/senha_alcada_dialog.h"
 #include "gui/widget_interaction.h"
 #include "gui_app.h"
 #include "services/dm_web_service.h"
-#include "update/configura_servicos.h"
 #include "support/product_db.h"
 #include "support/product_users.h"
 #include "support/tray_form_fixture.h"
+#include "update/configura_servicos.h"
 
 #include <gtest/gtest.h>
 
@@ -88,11 +88,14 @@ class JanelaDeConfiguracoes : public ::testing::Test {
 };
 
 TEST_F(JanelaDeConfiguracoes, OpeningClaimsTheServerAndShowsTheStoredSettings) {
-  db->execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?, "
-              "USUARIOSATUALIZAVERSAO = 'MESTRE,JOAO,,MARIA', USAPROXY = 'S'",
-              {backup.path() + "/", versoes.path() + "/"});
-  db->execute("UPDATE PARALOGIN SET PROXY = '10.0.0.1', PORTAPROXY = '3128', AUTENTICACAOPROXY = 'S', "
-              "USUARIOPROXY = 'ana', SENHAPROXY = ?", {cifra("abc", kChaveServico)});
+  db->execute(
+      "UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = ?, CAMINHOVERSOES = ?, "
+      "USUARIOSATUALIZAVERSAO = 'MESTRE,JOAO,,MARIA', USAPROXY = 'S'",
+      {backup.path() + "/", versoes.path() + "/"});
+  db->execute(
+      "UPDATE PARALOGIN SET PROXY = '10.0.0.1', PORTAPROXY = '3128', AUTENTICACAOPROXY = 'S', "
+      "USUARIOPROXY = 'ana', SENHAPROXY = ?",
+      {cifra("abc", kChaveServico)});
   janela->abre();
   EXPECT_TRUE(janela->isVisible());
   EXPECT_TRUE(ui().shown().isEmpty());  // an empty designation is claimed without a question
@@ -330,22 +333,31 @@ TEST_F(DialogoDeSenha, EscClearsTheFieldsAndThenCloses) {
 TEST_F(JanelaDeConfiguracoes, ShowsEveryFieldWithItsLabelOnAnXServer) {
   addProductUser(*db, "CAIXA1", "C");
   addProductUser(*db, "GERENTE", "G");
-  db->execute("UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = '/srv/orvalto/copias/', "
-              "CAMINHOVERSOES = '/srv/orvalto/versoes/', USAPROXY = 'S', USUARIOSATUALIZAVERSAO = 'GERENTE'");
-  db->execute("UPDATE PARALOGIN SET PROXY = '192.168.0.1', PORTAPROXY = '3128', AUTENTICACAOPROXY = 'S', "
-              "USUARIOPROXY = 'PROXYUSER', SENHAPROXY = ?", {cifra("abc", kChaveServico)});
+  db->execute(
+      "UPDATE VERSOESCAB SET CAMINHOLOCALBACKUP = '/srv/orvalto/copias/', "
+      "CAMINHOVERSOES = '/srv/orvalto/versoes/', USAPROXY = 'S', USUARIOSATUALIZAVERSAO = 'GERENTE'");
+  db->execute(
+      "UPDATE PARALOGIN SET PROXY = '192.168.0.1', PORTAPROXY = '3128', AUTENTICACAOPROXY = 'S', "
+      "USUARIOPROXY = 'PROXYUSER', SENHAPROXY = ?",
+      {cifra("abc", kChaveServico)});
   janela->abre();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(janela.get()));
   const QStringList rotulos{QString::fromUtf8("Caminho para armazenamento de backup’s"),
                             QString::fromUtf8("Caminho para armazenamento de versões"),
-                            "IP do Proxy", "Porta", "Usuario:", "Senha:", "Usuarios que podem atualizar:",
+                            "IP do Proxy",
+                            "Porta",
+                            "Usuario:",
+                            "Senha:",
+                            "Usuarios que podem atualizar:",
                             QString::fromUtf8("( ! ) Salve as alterações antes de testar a conexão.")};
   for (const QString& texto : rotulos) {
     QLabel* achado = nullptr;
     for (QLabel* l : janela->findChildren<QLabel*>())
       if (l->text() == texto) achado = l;
     ASSERT_NE(achado, nullptr) << texto.toStdString();
-    EXPECT_TRUE(achado->isVisible() && janela->rect().contains(achado->geometry().translated(achado->parentWidget()->mapTo(janela.get(), QPoint())))) << texto.toStdString();
+    EXPECT_TRUE(achado->isVisible() && janela->rect().contains(achado->geometry().translated(
+                                           achado->parentWidget()->mapTo(janela.get(), QPoint()))))
+        << texto.toStdString();
   }
   for (QWidget* w : std::initializer_list<QWidget*>{campos().ChkProxy, campos().chkUsaAutenticacao, campos().btTestar,
                                                     janela->btGravar(), janela->cklistUsuariosAtualiza()})

@@ -1,6 +1,6 @@
+#include "gui/widget_interaction.h"
 #include "gui/painel_progresso.h"
 #include "gui/teclas_formulario.h"
-#include "gui/widget_interaction.h"
 #include "gui_app.h"
 
 #include <gtest/gtest.h>

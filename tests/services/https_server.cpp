@@ -85,8 +85,10 @@ void SelfSignedHttpsServer::accept() {
         if (line.toLower().startsWith("content-length:")) length = line.mid(15).trimmed().toLongLong();
       if (buffer->size() < end + 4 + length) return;
       const QByteArray& body = buffer->startsWith("POST") ? postBody : getBody;
-      socket->write("HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n"
-                    "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+      socket->write(
+          "HTTP/1.1 200 OK\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n"
+          "Content-Length: " +
+          QByteArray::number(body.size()) + "\r\n\r\n" + body);
       ++answered;
       buffer->clear();
       socket->disconnectFromHost();

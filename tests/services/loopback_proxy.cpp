@@ -48,8 +48,9 @@ void LoopbackProxy::serve(QTcpSocket* client, QByteArray* buffer) {
     requestLines_.append(QString::fromLatin1(head.left(head.indexOf("\r\n"))));
     authorizations_.append(QString::fromLatin1(header(head, "Proxy-Authorization")));
     if (!authorized(head)) {
-      client->write("HTTP/1.1 407 Proxy Authentication Required\r\n"
-                    "Proxy-Authenticate: Basic realm=\"proxy\"\r\nContent-Length: 0\r\n\r\n");
+      client->write(
+          "HTTP/1.1 407 Proxy Authentication Required\r\n"
+          "Proxy-Authenticate: Basic realm=\"proxy\"\r\nContent-Length: 0\r\n\r\n");
       continue;
     }
     forward(client, head, body);

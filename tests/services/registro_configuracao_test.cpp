@@ -20,7 +20,9 @@
 namespace orvalto::test {
 namespace {
 
-void writeAtualizadorIni(const QString& folder, const QByteArray& text) { writeFile(folder + "/Atualizador.ini", text); }
+void writeAtualizadorIni(const QString& folder, const QByteArray& text) {
+  writeFile(folder + "/Atualizador.ini", text);
+}
 
 quint16 closedPort() {
   QTcpServer probe;
@@ -97,8 +99,11 @@ TEST_F(RegistroTest, LowerCaseProxyFlagMeansNoProxy) {
 TEST_F(RegistroTest, TheOlderEndpointGoesThroughTheProxyWithItsCredentials) {
   startSim(scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } } } }"));
   LoopbackProxy proxy("proxyuser", "proxypass");
-  setParalogin({{"UTILIZAPROXY", "S"}, {"PROXY", "127.0.0.1"}, {"PORTAPROXY", QString::number(proxy.port())},
-                {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
+  setParalogin({{"UTILIZAPROXY", "S"},
+                {"PROXY", "127.0.0.1"},
+                {"PORTAPROXY", QString::number(proxy.port())},
+                {"AUTENTICACAOPROXY", "S"},
+                {"USUARIOPROXY", "proxyuser"},
                 {"SENHAPROXY", cifra("proxypass", kChaveServico)}});
   auto ws = configured();
   EXPECT_TRUE(ws->FComunica());
@@ -119,8 +124,11 @@ TEST_F(RegistroTest, ProxyCredentialsNeverGoToTheServer) {
                                         'newer': { 'operations': { 'FComunica': { 'result': false } } } } })"));
   LoopbackProxy proxy("proxyuser", "proxypass");
   for (const char* usaProxy : {"N", "S"}) {
-    setParalogin({{"UTILIZAPROXY", usaProxy}, {"PROXY", "127.0.0.1"}, {"PORTAPROXY", QString::number(proxy.port())},
-                  {"AUTENTICACAOPROXY", "S"}, {"USUARIOPROXY", "proxyuser"},
+    setParalogin({{"UTILIZAPROXY", usaProxy},
+                  {"PROXY", "127.0.0.1"},
+                  {"PORTAPROXY", QString::number(proxy.port())},
+                  {"AUTENTICACAOPROXY", "S"},
+                  {"USUARIOPROXY", "proxyuser"},
                   {"SENHAPROXY", cifra("proxypass", kChaveServico)}});
     auto ws = configured();
     EXPECT_ANY_THROW(ws->FComunica()) << "the older endpoint refuses the call";
@@ -281,12 +289,15 @@ TEST(FontesPermitidas, TheMakersDomainAndTheServersOfAtualizadorIniUnlessTheList
   for (const QString& url : {padrao.RegistroURL, padrao.AutoAtualizacaoURL, padrao.LogoURL})
     EXPECT_TRUE(permite(url)) << url.toStdString();
   EXPECT_TRUE(permite("https://DOWNLOAD.Orvalto.com.br./x.rar"));
-  for (const char* url : {"http://evilorvalto.com.br/x", "http://orvalto.com.br@evil.test/x", "ftp://download.orvalto.com.br/x",
-                          "file:///var/lib/ORVALTO.FDB", "http://127.0.0.1/x", "x.rar"})
+  for (const char* url :
+       {"http://evilorvalto.com.br/x", "http://orvalto.com.br@evil.test/x", "ftp://download.orvalto.com.br/x",
+        "file:///var/lib/ORVALTO.FDB", "http://127.0.0.1/x", "x.rar"})
     EXPECT_FALSE(permite(url)) << url;
 
-  writeAtualizadorIni(dir.path(), "[Fornecedor]\r\nRegistroURL=http://10.0.0.5:8080/ws\r\nSmtpHost=mail.cliente.test\r\n");
-  for (const char* url : {"http://10.0.0.5/x", "http://[::ffff:10.0.0.5]/x", "http://mail.cliente.test/x", "http://www.orvalto.com.br/"})
+  writeAtualizadorIni(dir.path(),
+                      "[Fornecedor]\r\nRegistroURL=http://10.0.0.5:8080/ws\r\nSmtpHost=mail.cliente.test\r\n");
+  for (const char* url :
+       {"http://10.0.0.5/x", "http://[::ffff:10.0.0.5]/x", "http://mail.cliente.test/x", "http://www.orvalto.com.br/"})
     EXPECT_TRUE(permite(url)) << url;
   EXPECT_FALSE(permite("http://10.0.0.6/x"));
 

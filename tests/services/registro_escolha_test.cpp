@@ -68,9 +68,9 @@ TEST_F(RegistroTest, FComunicaFallsBackOnlyOnFalse) {
   EXPECT_EQ(sim_->soapCalls("newer", "FComunica").size(), 1);
   EXPECT_EQ(sim_->soapCalls("older", "FComunica").size(), 1);
 
-  sim_->setScenario(scenario(
-      "{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } },"
-      "                 'older': { 'operations': { 'FComunica': { 'result': false } } } } }"));
+  sim_->setScenario(
+      scenario("{ 'endpoints': { 'newer': { 'operations': { 'FComunica': { 'result': false } } },"
+               "                 'older': { 'operations': { 'FComunica': { 'result': false } } } } }"));
   EXPECT_FALSE(ws->FComunica());
 }
 

@@ -1,8 +1,8 @@
 #include "registro_fixture.h"
 
+#include "db/schema.h"
 #include "support/product_db.h"
 #include "support/qt_app.h"
-#include "db/schema.h"
 
 #include <QJsonDocument>
 #include <QStringList>

@@ -3,9 +3,9 @@
 // and the client configured from it.
 #include "db/firebird_connection.h"
 #include "services/dm_web_service.h"
-#include "update/configura_servicos.h"
 #include "support/vendor_sim.h"
 #include "test_database.h"
+#include "update/configura_servicos.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -167,8 +167,8 @@ TEST_P(RegistroRoundTrip, ThroughTheOlderEndpointWhenTheNewerAnswersNegatively) 
                     'FConfirmaAtualizacao': { 'result': false } } })");
   startSim(withStyles(scenario(kClientes), GetParam(), negative));
   everyOperation("older");
-  for (const char* op : {"FComunica", "FNovasAtualizacoes", "FParametrosAtualizacao", "FAtualizaDadosCliente",
-                         "FConfirmaAtualizacao"})
+  for (const char* op :
+       {"FComunica", "FNovasAtualizacoes", "FParametrosAtualizacao", "FAtualizaDadosCliente", "FConfirmaAtualizacao"})
     EXPECT_FALSE(sim_->soapCalls("newer", op).isEmpty()) << op << ": the newer endpoint is asked first";
   const QJsonArray calls = sim_->soapCalls("older");
   ASSERT_FALSE(calls.isEmpty());
@@ -202,7 +202,8 @@ TEST_F(RegistroTest, DeclaredOperationsAndTheVersionHistoryServiceTravel) {
   EXPECT_EQ(sincroniza[0]["parameters"]["pMaquina"].toString(), "SERVIDOR");
   EXPECT_EQ(sincroniza[0]["parameters"]["pVersao"].toString(), "V.23.07AD0");
   EXPECT_EQ(sincroniza[1]["operation"].toString(), "SincronizaIdBd");
-  EXPECT_EQ(sincroniza[1]["soapAction"].toString(), "\"urn:webVersoesClientesIntf-IwebVersoesClientes#SincronizaVersao\"")
+  EXPECT_EQ(sincroniza[1]["soapAction"].toString(),
+            "\"urn:webVersoesClientesIntf-IwebVersoesClientes#SincronizaVersao\"")
       << "one fixed action for every operation of the history service";
 }
 

@@ -1,10 +1,10 @@
 // The answer reader against documents written by hand: the maker's
 // multi-reference style, inline values, faults, and answers built to break
 // a careless reader.
+#include "services/soap_reader.h"
 #include "services/info_cliente.h"
 #include "services/parametros_atualizador.h"
 #include "services/soap_error.h"
-#include "services/soap_reader.h"
 #include "services/wsdl.h"
 
 #include <gtest/gtest.h>
@@ -129,7 +129,8 @@ TEST(SoapReader, NilEmptyAndScalarAnswers) {
 TEST(SoapReader, ParametersRecordReads) {
   const QByteArray doc = envelope(
       "<NS1:FParametrosAtualizacaoResponse xmlns:NS1=\"urn:URegistroIntf-IRegistro\"><return href=\"#1\"/>"
-      "</NS1:FParametrosAtualizacaoResponse><NS2:TParamAtualizador id=\"1\" xmlns:NS2=\"urn:UClassParametrosAtualizador\">"
+      "</NS1:FParametrosAtualizacaoResponse><NS2:TParamAtualizador id=\"1\" "
+      "xmlns:NS2=\"urn:UClassParametrosAtualizador\">"
       "<CaminhoOrvalto>http://a/O.rar</CaminhoOrvalto><CaminhoAtualizadorBD>http://a/BD.rar</CaminhoAtualizadorBD>"
       "</NS2:TParamAtualizador>");
   const TParamAtualizador p = TParamAtualizador::fromSoap(readSoapResponse(doc));
@@ -209,32 +210,40 @@ INSTANTIATE_TEST_SUITE_P(
     SoapReader, HostileAnswer,
     ::testing::Values(
         Hostile{"truncated", kMultiRef.left(kMultiRef.size() / 2), "inválida"},
-        Hostile{"empty", QByteArray(), "inválida"},
-        Hostile{"not_xml", QByteArray("Service Unavailable"), "inválida"},
+        Hostile{"empty", QByteArray(), "inválida"}, Hostile{"not_xml", QByteArray("Service Unavailable"), "inválida"},
         Hostile{"not_an_envelope", QByteArray("<html><body>erro</body></html>"), "não é um envelope"},
-        Hostile{"no_body", QByteArray("<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"/>"), "sem corpo"},
+        Hostile{"no_body", QByteArray("<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\"/>"),
+                "sem corpo"},
         Hostile{"empty_body", envelope(""), "não traz a resposta"},
-        Hostile{"missing_id", envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"#9\"/></n:XResponse>"), "inexistente #9"},
+        Hostile{"missing_id", envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"#9\"/></n:XResponse>"),
+                "inexistente #9"},
         Hostile{"external_reference",
-                       envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"http://x/y\"/></n:XResponse>"), "referência externa"},
-        Hostile{"self_cycle", envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"#1\"/></n:XResponse>"
-                                              "<s id=\"1\"><a href=\"#1\"/></s>"), "circular #1"},
+                envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"http://x/y\"/></n:XResponse>"),
+                "referência externa"},
+        Hostile{"self_cycle",
+                envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"#1\"/></n:XResponse>"
+                         "<s id=\"1\"><a href=\"#1\"/></s>"),
+                "circular #1"},
         Hostile{"two_step_cycle",
-                       envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"#1\"/></n:XResponse>"
-                                "<s id=\"1\"><a href=\"#2\"/></s><s id=\"2\"><b href=\"#1\"/></s>"), "circular #1"},
+                envelope("<n:XResponse xmlns:n=\"urn:x\"><return href=\"#1\"/></n:XResponse>"
+                         "<s id=\"1\"><a href=\"#2\"/></s><s id=\"2\"><b href=\"#1\"/></s>"),
+                "circular #1"},
         Hostile{"ten_megabyte_string",
-                       envelope("<n:XResponse xmlns:n=\"urn:x\"><return>" + QByteArray(10 * 1024 * 1024, 'x') +
-                                "</return></n:XResponse>"), "maior que"},
+                envelope("<n:XResponse xmlns:n=\"urn:x\"><return>" + QByteArray(10 * 1024 * 1024, 'x') +
+                         "</return></n:XResponse>"),
+                "maior que"},
         Hostile{"deeply_nested", deep(100000), "aninhamento"},
         Hostile{"nested_past_the_limit", deep(80), "aninhamento"},
         Hostile{"reference_fan_out", referenceFanOut(30), "valores demais"},
         Hostile{"long_reference_chain", referenceChain(500), "referências aninhadas"},
         Hostile{"doctype_with_entities",
-                       "<?xml version=\"1.0\"?><!DOCTYPE e [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>" +
-                           envelope("<n:XResponse xmlns:n=\"urn:x\"><return>&b;</return></n:XResponse>"), "DOCTYPE"},
+                "<?xml version=\"1.0\"?><!DOCTYPE e [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;\">]>" +
+                    envelope("<n:XResponse xmlns:n=\"urn:x\"><return>&b;</return></n:XResponse>"),
+                "DOCTYPE"},
         Hostile{"external_entity",
-                       "<!DOCTYPE e [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>" +
-                           envelope("<n:XResponse xmlns:n=\"urn:x\"><return>&x;</return></n:XResponse>"), "DOCTYPE"}),
+                "<!DOCTYPE e [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>" +
+                    envelope("<n:XResponse xmlns:n=\"urn:x\"><return>&x;</return></n:XResponse>"),
+                "DOCTYPE"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SoapReader, ModestNestingAndSharedReferencesStillRead) {

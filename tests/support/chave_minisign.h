@@ -12,8 +12,8 @@ class ChaveMinisign {
   // Throws std::runtime_error when the tool fails.
   ChaveMinisign();
 
-  QString secreta() const;       // the unencrypted secret key file
-  QByteArray publica() const;    // the base64 line of the .pub file
+  QString secreta() const;        // the unencrypted secret key file
+  QByteArray publica() const;     // the base64 line of the .pub file
   QByteArray arquivoPub() const;  // the whole .pub file
   // The .minisig text for `arquivo`, prehashed or in the legacy form.
   QByteArray assina(const QString& arquivo, bool legado = false) const;

@@ -45,7 +45,7 @@ QStringList logLinesOf(const OperationLog& log) {
 
 void EngineFixture::queue(const QString& address, const QString& sistema, const QString& cliente) {
   CnOrvalto().execute("INSERT INTO VERSOESITEM (VERSAOAATUALIZAR, CODSISTEMA, CODCLIENTE) VALUES (?, ?, ?)",
-                            {address, sistema, cliente});
+                      {address, sistema, cliente});
 }
 
 }  // namespace orvalto::test

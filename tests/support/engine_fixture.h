@@ -2,10 +2,10 @@
 // An update engine on a fresh product database, with a versions folder, a
 // log and a console that records what the engine tells the terminals.
 #include "base/app_context.h"
+#include "base/console_link.h"
 #include "base/operation_log.h"
 #include "support/scripted_interaction.h"
 #include "update/atualizador.h"
-#include "base/console_link.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

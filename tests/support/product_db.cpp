@@ -37,7 +37,8 @@ QString freshDatabase(const testdb::Options& options) {
   // Test programs run side by side: the process id keeps their files apart
   // (a suite's set-up has no test name of its own).
   static CreatedDatabases created;
-  const QString location = testdb::freshLocation(QString("%1_%2").arg(currentTestName()).arg(QCoreApplication::applicationPid()));
+  const QString location =
+      testdb::freshLocation(QString("%1_%2").arg(currentTestName()).arg(QCoreApplication::applicationPid()));
   testdb::create(location, options);
   created.paths.append(location.section(':', 1));
   return location;

@@ -17,8 +17,8 @@ std::unique_ptr<FbConnection> connectTo(const QString& location);
 
 // Writes Caminho.ini into `folder`, pointing at `location` with the test
 // credentials scrambled.
-void writeCaminhoIni(const QString& folder, const QString& location,
-                     const QString& user = testdb::kUser, const QString& password = testdb::kPassword);
+void writeCaminhoIni(const QString& folder, const QString& location, const QString& user = testdb::kUser,
+                     const QString& password = testdb::kPassword);
 
 // Column names of a table, in position order.
 QStringList columnsOf(FbConnection& db, const QString& table);

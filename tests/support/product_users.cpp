@@ -7,7 +7,8 @@ namespace orvalto::test {
 QString storedProductPassword(const QString& password) {
   const QString padded = password.leftJustified(8, ' ');
   QString stored;
-  for (qsizetype i = padded.size() - 1; i >= 0; --i) stored += QString("%1").arg(padded[i].unicode(), 3, 10, QChar('0'));
+  for (qsizetype i = padded.size() - 1; i >= 0; --i)
+    stored += QString("%1").arg(padded[i].unicode(), 3, 10, QChar('0'));
   return stored;
 }
 

@@ -1,9 +1,9 @@
 #include "support/qt_app.h"
 
-#include "services/fontes_permitidas.h"
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include "services/fontes_permitidas.h"
 
 #include <algorithm>
 
@@ -38,7 +38,13 @@ bool runPostedEvents(std::chrono::milliseconds timeout) {
   QEventLoop loop;
   bool reached = false;
   // Bound to the loop: when the time runs out first, the call dies with it.
-  QMetaObject::invokeMethod(&loop, [&] { reached = true; loop.quit(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &loop,
+      [&] {
+        reached = true;
+        loop.quit();
+      },
+      Qt::QueuedConnection);
   QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
   loop.exec();
   return reached;

@@ -38,7 +38,7 @@ struct Block {
   int start;       // the CRC
   int headerFrom;  // the header size field
   int headerEnd;
-  int end;         // after the data area
+  int end;  // after the data area
   quint64 type;
 };
 
@@ -72,7 +72,8 @@ void runRar(const QString& folder, const QStringList& args) {
   rar.setWorkingDirectory(folder);
   rar.start("rar", QStringList{args.first(), "-idq", "-y"} + args.mid(1));
   if (!rar.waitForFinished(60000) || rar.exitStatus() != QProcess::NormalExit || rar.exitCode() != 0)
-    throw std::runtime_error("rar " + args.join(' ').toStdString() + " failed: " + rar.readAllStandardError().toStdString());
+    throw std::runtime_error("rar " + args.join(' ').toStdString() +
+                             " failed: " + rar.readAllStandardError().toStdString());
 }
 
 QByteArray noise(int size, unsigned seed) {

@@ -19,12 +19,14 @@ inline std::unique_ptr<terminal::TerminalClient> connectTerminal(quint16 port, c
 // Polls until a terminal on `port` gets the idle status back: the program
 // has finished starting and its event loop serves the terminals.
 inline bool answersIdleStatus(quint16 port, std::chrono::milliseconds prazo) {
-  return waitUntil([&] {
-    auto t = connectTerminal(port);
-    if (!t) return false;
-    t->envia("[STATUS]");
-    return t->aguardaRecebido("[STATUS]:0|", std::chrono::seconds(2));
-  }, prazo, std::chrono::milliseconds(50));
+  return waitUntil(
+      [&] {
+        auto t = connectTerminal(port);
+        if (!t) return false;
+        t->envia("[STATUS]");
+        return t->aguardaRecebido("[STATUS]:0|", std::chrono::seconds(2));
+      },
+      prazo, std::chrono::milliseconds(50));
 }
 
 }  // namespace orvalto::test

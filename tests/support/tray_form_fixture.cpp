@@ -28,17 +28,14 @@ QString sharedTrayDatabase(const QString& name) {
   // Test programs run side by side: each process has a database of its own.
   static SharedDatabase shared;
   if (shared.location.isEmpty()) {
-    const QString location =
-        testdb::freshLocation(QString("%1_%2").arg(name).arg(QCoreApplication::applicationPid()));
+    const QString location = testdb::freshLocation(QString("%1_%2").arg(name).arg(QCoreApplication::applicationPid()));
     testdb::create(location);
     shared.location = location;
   }
   return shared.location;
 }
 
-void playGuardian() {
-  qputenv("ORVALTO_GUARDIAN", QFileInfo(runningExecutablePath()).fileName().toLocal8Bit());
-}
+void playGuardian() { qputenv("ORVALTO_GUARDIAN", QFileInfo(runningExecutablePath()).fileName().toLocal8Bit()); }
 
 TrayFolder::TrayFolder(const QString& databaseLocation, Interaction* ui) {
   playGuardian();

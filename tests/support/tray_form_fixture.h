@@ -16,7 +16,7 @@
 namespace orvalto {
 class TerminalServer;
 class TfrmConfiguraLocais;
-}
+}  // namespace orvalto
 
 namespace orvalto::test {
 

@@ -26,8 +26,12 @@ VendorSim::VendorSim(const QJsonObject& scenario, const QString& packagesDir, co
   writeFile(dir_.filePath("scenario.json"), QJsonDocument(scenario).toJson());
 
   process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  QStringList arguments{"--scenario", dir_.filePath("scenario.json"), "--port", "0", "--smtp-port", "0", "--packages",
-                        packagesDir_, "--record", dir_.filePath("record.json"), "--mail-dir", mailDir()};
+  QStringList arguments{"--scenario",  dir_.filePath("scenario.json"),
+                        "--port",      "0",
+                        "--smtp-port", "0",
+                        "--packages",  packagesDir_,
+                        "--record",    dir_.filePath("record.json"),
+                        "--mail-dir",  mailDir()};
   if (!signKey.isEmpty()) arguments << "--sign-key" << signKey;
   process_.start(QStringLiteral(ORVALTO_BIN_DIR "/orvalto-vendor-sim"), arguments);
   waitForReady();

@@ -30,7 +30,7 @@ class VendorSim {
   QString newerBase() const;       // value for PARALOGIN.LINKWEBSERVICEWZQ
   QString historyWsdlUrl() const;  // value for PARALOGIN.WSWZQVERSAOCLIENTE
   QString packageUrl(const QString& name) const;
-  QString selfUpdateUrl() const;   // ".../downloadsversao/Orvalto.rar"
+  QString selfUpdateUrl() const;  // ".../downloadsversao/Orvalto.rar"
 
   QString packagesDir() const { return packagesDir_; }
   QString mailDir() const;

@@ -1,5 +1,5 @@
-#include "terminal/terminal_protocol.h"
 #include "app/cliente_servico.h"
+#include "terminal/terminal_protocol.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +71,8 @@ TEST(MensagensDoServico, AreCutApartAndAnUnfinishedTailWaits) {
   EXPECT_EQ(lido, "[ERRO]:9|Existem con");
   lido += QString::fromUtf8("exões ativas no banco de dados.[STATUS]:0|[PROGRE");
   // A tag cut in two holds back the message before it until it is whole.
-  EXPECT_EQ(separaMensagens(lido), QStringList({QString::fromUtf8("[ERRO]:9|Existem conexões ativas no banco de dados.")}));
+  EXPECT_EQ(separaMensagens(lido),
+            QStringList({QString::fromUtf8("[ERRO]:9|Existem conexões ativas no banco de dados.")}));
   lido += "SSO]:40|[ERRO]:0";
   EXPECT_EQ(separaMensagens(lido), QStringList({"[STATUS]:0|", "[PROGRESSO]:40|", "[ERRO]:0"}));
   EXPECT_TRUE(lido.isEmpty());

@@ -26,7 +26,7 @@ QDateTime as(const QString& hhmm, int dias = 0) {
 
 TEST(DecisaoDoAgendamento, TheWindowRunsFiveMinutesFromTheScheduledMinuteOnThatDayOnly) {
   const AgendaGravada agenda{QDateTime(kDia, QTime(0, 0)), "14:00"};
-  EXPECT_EQ(decideAgendamento(as("13:30"), agenda), DecisaoAgendamento::Nada);      // another hour: not even the report
+  EXPECT_EQ(decideAgendamento(as("13:30"), agenda), DecisaoAgendamento::Nada);  // another hour: not even the report
   EXPECT_EQ(decideAgendamento(as("13:59"), agenda), DecisaoAgendamento::Nada);
   EXPECT_EQ(decideAgendamento(as("14:00"), agenda), DecisaoAgendamento::Atualizacao);
   EXPECT_EQ(decideAgendamento(as("14:05"), agenda), DecisaoAgendamento::Atualizacao);
@@ -67,8 +67,7 @@ class Agendador : public ::testing::Test, public EngineFixture {
   // the engine's.
   QString hora() { return db->query("SELECT HR_AGENDAMENTO FROM VERSOESCAB").value(0, "HR_AGENDAMENTO").toString(); }
   void agenda(const QDate& dia, const QString& hora) {
-    db->execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = ?, HR_AGENDAMENTO = ?",
-                              {QDateTime(dia, QTime(0, 0)), hora});
+    db->execute("UPDATE VERSOESCAB SET DT_AGENDAMENTO = ?, HR_AGENDAMENTO = ?", {QDateTime(dia, QTime(0, 0)), hora});
   }
   // One tick at `hhmm` of the test's day; what it did.
   QStringList tick(const QString& hhmm, int dias = 0) {

@@ -43,11 +43,14 @@ QStringList confirma(TerminalClient& t, const QList<TerminalClient*>& tambem = {
   QList<qsizetype> antes;
   for (const TerminalClient* c : todos) antes.append(c->recebido().count(kRespostaStatus));
   t.envia("[STATUS]");
-  EXPECT_TRUE(waitUntil([&] {
-    for (int i = 0; i < todos.size(); ++i)
-      if (todos[i]->recebido().count(kRespostaStatus) <= antes[i]) return false;
-    return true;
-  }, kEspera)) << "no reply to [STATUS]; got: " << t.recebido().toStdString();
+  EXPECT_TRUE(waitUntil(
+      [&] {
+        for (int i = 0; i < todos.size(); ++i)
+          if (todos[i]->recebido().count(kRespostaStatus) <= antes[i]) return false;
+        return true;
+      },
+      kEspera))
+      << "no reply to [STATUS]; got: " << t.recebido().toStdString();
   QStringList resto;
   for (const TerminalClient* c : todos) resto.append(semUltimoStatus(*c));
   return resto;
@@ -125,10 +128,12 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
     // The requester's own connection is served during its run: the run
     // does not execute inside that connection's read.
     solicitante->envia("[ATUALIZAR]");
-    waitUntil([&] {
-      return outro->recebido() == "[STATUS]:1|" && novo->recebido() == "[ERRO]:0" &&
-             solicitante->recebido() == "[ATUALIZANDO]:1|[ERRO]:0";
-    }, kEspera);
+    waitUntil(
+        [&] {
+          return outro->recebido() == "[STATUS]:1|" && novo->recebido() == "[ERRO]:0" &&
+                 solicitante->recebido() == "[ATUALIZANDO]:1|[ERRO]:0";
+        },
+        kEspera);
     EXPECT_EQ(novo->recebido(), "[ERRO]:0");
     form->SendMessage("[ATUALIZANDO]:5|");
     form->EmAtualizacao = false;
@@ -138,7 +143,7 @@ TEST_F(Protocolo, AcceptedUpdateRunsAfterTheReadAndServesEveryoneMeanwhile) {
   ASSERT_TRUE(solicitante->aguardaRecebido("[ATUALIZANDO]:5|", kEspera));
   EXPECT_EQ(solicitante->recebido(), "[ATUALIZANDO]:1|[ERRO]:0[ATUALIZANDO]:5|");
   EXPECT_EQ(outro->recebido(), "[STATUS]:1|");  // run messages go to the requester only
-  EXPECT_EQ(form->IPSolicitante, "127.0.0.2");   // kept after the run
+  EXPECT_EQ(form->IPSolicitante, "127.0.0.2");  // kept after the run
 }
 
 TEST_F(Protocolo, SecondUpdateBeforeTheRunStartsIsRefused) {
@@ -217,7 +222,9 @@ TEST_F(Protocolo, ConfigCliSetsTheCompanyWithoutReplyAndReadsWindows1252) {
 TEST_F(Protocolo, MessagesLeaveAsWindows1252WithoutTerminator) {
   auto t = terminal("127.0.0.9");
   form->SendMessage(QString::fromUtf8("[ERRO]:9|Existem conexões ativas no banco de dados."), "127.0.0.9");
-  const QByteArray esperado("[ERRO]:9|Existem conex\xF5" "es ativas no banco de dados.");
+  const QByteArray esperado(
+      "[ERRO]:9|Existem conex\xF5"
+      "es ativas no banco de dados.");
   ASSERT_TRUE(waitUntil([&] { return t->bytesRecebidos().size() >= esperado.size(); }, kEspera));
   EXPECT_EQ(t->bytesRecebidos(), esperado);
 }

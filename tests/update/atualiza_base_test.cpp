@@ -1,3 +1,4 @@
+#include "update/atualiza_base.h"
 #include "db/schema.h"
 #include "platform/codepage.h"
 #include "services/dm_web_service.h"
@@ -6,7 +7,6 @@
 #include "support/rar_archives.h"
 #include "support/relay_origem.h"
 #include "support/vendor_sim.h"
-#include "update/atualiza_base.h"
 
 #include <gtest/gtest.h>
 
@@ -27,15 +27,17 @@ namespace {
 struct Fake {
   int seconds = 0;
   int exitCode = 0;
-  QString sql;            // run on the database CAMINHO.DIR names
+  QString sql;  // run on the database CAMINHO.DIR names
   bool executable = true;
   QString programName = "AtualizadorBD.exe";
 };
 
 QString script(const Fake& f) {
-  QString s = "#!/bin/sh\naqui=$(dirname \"$0\")\n{ echo \"$0 $*\"; cat \"$aqui/CAMINHO.DIR\"; } > \"$aqui/registro.txt\"\n";
+  QString s =
+      "#!/bin/sh\naqui=$(dirname \"$0\")\n{ echo \"$0 $*\"; cat \"$aqui/CAMINHO.DIR\"; } > \"$aqui/registro.txt\"\n";
   if (!f.sql.isEmpty())
-    s += "echo '" + f.sql + "' | isql-fb -q -user SYSDBA -password quillaroz \"$(head -n 1 \"$aqui/CAMINHO.DIR\" | tr -d '\\r')\"\n";
+    s += "echo '" + f.sql +
+         "' | isql-fb -q -user SYSDBA -password quillaroz \"$(head -n 1 \"$aqui/CAMINHO.DIR\" | tr -d '\\r')\"\n";
   if (f.seconds) s += QString("sleep %1\n").arg(f.seconds);
   return s + QString("exit %1\n").arg(f.exitCode);
 }
@@ -69,7 +71,7 @@ struct StructureFixture : ::testing::Test, EngineFixture {
 
   void SetUp() override {
     CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
-                              {sim.olderBase(), sim.newerBase()});
+                        {sim.olderBase(), sim.newerBase()});
     CnOrvalto().execute("UPDATE VERSOESCAB SET ATUALIZARBASE = \"S\"");
     console.estado.IPSolicitante = "10.1.1.7";
     // The replacement stage's removal of a queued package: its rows and file.
@@ -118,17 +120,18 @@ TEST_F(StructureFixture, FetchesExtractsAndRunsTheStructureUpdaterWhileTheTermin
   EXPECT_FALSE(engine->Indicador().ligado());
   EXPECT_FALSE(ui.progressVisible);
   const QStringList stageLines = logLines().filter(QRegularExpression("^(?!DOWNLOAD EM : )"));
-  EXPECT_EQ(stageLines.join("\n").toStdString(),
-            QStringList({"Iniciando Atualização de base.", "Cria Progresso", "Iniciando Verificação de Atualização de base.",
-                         "Realizando Atualizacao.", "Verificou usuários conectados.", "Verificando Atualizabd.rar",
-                         "Realizando download do arquivo Atualizabd.rar",
-                         "Pacote Atualizabd.rar aceito sem assinatura (sem assinatura): nenhuma assinatura válida foi "
-                         "vista até agora.",
-                         "Download do arquivo Atualizabd.rar concluido.",
-                         "Download Atualizabd.rar concluido.", "Apagou caminho atualizadorbd do banco",
-                         "Criou Caminho.dir", "Executando Atualizabd", "Execução com sucesso"})
-                .join("\n")
-                .toStdString());
+  EXPECT_EQ(
+      stageLines.join("\n").toStdString(),
+      QStringList({"Iniciando Atualização de base.", "Cria Progresso", "Iniciando Verificação de Atualização de base.",
+                   "Realizando Atualizacao.", "Verificou usuários conectados.", "Verificando Atualizabd.rar",
+                   "Realizando download do arquivo Atualizabd.rar",
+                   "Pacote Atualizabd.rar aceito sem assinatura (sem assinatura): nenhuma assinatura válida foi "
+                   "vista até agora.",
+                   "Download do arquivo Atualizabd.rar concluido.", "Download Atualizabd.rar concluido.",
+                   "Apagou caminho atualizadorbd do banco", "Criou Caminho.dir", "Executando Atualizabd",
+                   "Execução com sucesso"})
+          .join("\n")
+          .toStdString());
 }
 
 TEST_F(StructureFixture, AnotherWorkstationAttachedIsAskedAboutUntilTheAnswerIsNo) {
@@ -143,8 +146,9 @@ TEST_F(StructureFixture, AnotherWorkstationAttachedIsAskedAboutUntilTheAnswerIsN
     if (shown.kind != "question") continue;
     ++questions;
     EXPECT_EQ(shown.caption, "Confirmação");
-    EXPECT_EQ(shown.text, "Não é possível atualizar a base de dados com outros usuários conectados no banco:\r"
-                          "127.0.0.1\r127.0.0.2\r\rVoce vai desconectar estes usuários e tentar atualizar novamente?");
+    EXPECT_EQ(shown.text,
+              "Não é possível atualizar a base de dados com outros usuários conectados no banco:\r"
+              "127.0.0.1\r127.0.0.2\r\rVoce vai desconectar estes usuários e tentar atualizar novamente?");
   }
   EXPECT_EQ(questions, 2);
   EXPECT_EQ(sim.requests("package").size(), 0);
@@ -189,7 +193,8 @@ TEST_F(StructureFixture, OutcomesOfTheStructureUpdater) {
 namespace {
 
 // A Windows program as the maker builds it: a PE file, starting with "MZ".
-const QByteArray kProgramaWindows = QByteArray("MZ\x90\x00\x03\x00\x00\x00", 8) + "This program cannot be run in DOS mode." + noise(4000, 3);
+const QByteArray kProgramaWindows =
+    QByteArray("MZ\x90\x00\x03\x00\x00\x00", 8) + "This program cannot be run in DOS mode." + noise(4000, 3);
 
 // A launcher standing in for wine: records its arguments one a line, and
 // whether the program it was given may be executed, beside itself.
@@ -215,13 +220,15 @@ TEST_F(StructureFixture, AWindowsProgramFromAWindowsMadePackageRunsThroughItsLau
   writeFile(made.filePath("AtualizadorBD.exe"), kProgramaWindows, 0644);
   writeFile(made.filePath("Scripts.sql"), "-- estrutura", 0644);
   runRar(made.path(), {"a", sim.packagesDir() + "/AtualizadorBD.rar", "AtualizadorBD.exe", "Scripts.sql"});
-  sim.setScenario(QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl("AtualizadorBD.rar")}}}});
+  sim.setScenario(
+      QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl("AtualizadorBD.rar")}}}});
 
   // No launcher (and no wine on this PATH): the stage fails saying so.
   writeFile(ctx.besideExe("Atualizador.ini"), "[Atualizacao]\r\nExecutorWindows=\r\n");
   EXPECT_FALSE(engine->FAtualizaBase(servicos));
-  EXPECT_TRUE(logLines().contains("AtualizadorBD.exe é um programa Windows e não há executor para ele: informe "
-                                  "ExecutorWindows na seção [Atualizacao] do Atualizador.ini ou instale o wine."))
+  EXPECT_TRUE(
+      logLines().contains("AtualizadorBD.exe é um programa Windows e não há executor para ele: informe "
+                          "ExecutorWindows na seção [Atualizacao] do Atualizador.ini ou instale o wine."))
       << logLines().join("\n").toStdString();
 
   const QString executor = launcher(ctx.exeDir);
@@ -246,7 +253,8 @@ TEST_F(StructureFixture, ADamagedPackageIsDeletedAndLeavesNothingInTheVersionsFo
   const QString pacote = sim.packagesDir() + "/AtualizadorBD.rar";
   runRar(made.path(), {"a", "-m0", pacote, "AtualizadorBD.exe", "Dados.bin"});
   flipByte(pacote, QFileInfo(pacote).size() - 2000);
-  sim.setScenario(QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl("AtualizadorBD.rar")}}}});
+  sim.setScenario(
+      QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", sim.packageUrl("AtualizadorBD.rar")}}}});
   writeFile(versionsFolder() + "Modulo.exe", "em uso");
 
   for (int run = 1; run <= 2; ++run) {
@@ -255,5 +263,6 @@ TEST_F(StructureFixture, ADamagedPackageIsDeletedAndLeavesNothingInTheVersionsFo
               QStringList({"Modulo.exe"}));
     EXPECT_EQ(sim.requests("package").size(), run);
   }
-  EXPECT_TRUE(logLines().contains("Pacote apagado para ser baixado novamente: " + versionsFolder() + "AtualizadorBD.rar"));
+  EXPECT_TRUE(
+      logLines().contains("Pacote apagado para ser baixado novamente: " + versionsFolder() + "AtualizadorBD.rar"));
 }

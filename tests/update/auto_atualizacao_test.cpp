@@ -1,3 +1,4 @@
+#include "update/auto_atualizacao.h"
 #include "platform/files.h"
 #include "support/engine_fixture.h"
 #include "support/installation.h"
@@ -5,7 +6,6 @@
 #include "support/rar_archives.h"
 #include "support/relogio_fixo.h"
 #include "support/vendor_sim.h"
-#include "update/auto_atualizacao.h"
 
 #include <gtest/gtest.h>
 
@@ -90,8 +90,8 @@ TEST_F(AutoAtualizacaoTest, AnEqualOrOlderUpdaterChangesNothing) {
 TEST_F(AutoAtualizacaoTest, APackageWithoutARunnableUpdaterKeepsNothing) {
   pacote("Leiame.txt", "nada", QDateTime::currentDateTime());
   EXPECT_FALSE(engine->FAtualizaAtualizador());
-  EXPECT_TRUE(logLines().contains(QString("FAtualizaAtualizador: o pacote não contém Orvalto.exe nem %1; nada foi alterado.")
-                                      .arg(ctx.exeName)));
+  EXPECT_TRUE(logLines().contains(
+      QString("FAtualizaAtualizador: o pacote não contém Orvalto.exe nem %1; nada foi alterado.").arg(ctx.exeName)));
 
   relogio.avancaDias(1);
   pacote("Orvalto.exe", "#!/bin/sh\necho falso\n", QDateTime::currentDateTime());

@@ -46,7 +46,8 @@ struct BackupFixture : ::testing::Test, EngineFixture {
     CnOrvalto().execute("INSERT INTO MARCA (V) VALUES (\"antes\")");
   }
   void TearDown() override {
-    for (const QString& name : QDir(QFileInfo(databaseFile).path()).entryList({QFileInfo(databaseFile).fileName() + ".*"}))
+    for (const QString& name :
+         QDir(QFileInfo(databaseFile).path()).entryList({QFileInfo(databaseFile).fileName() + ".*"}))
       QFile::remove(QFileInfo(databaseFile).path() + "/" + name);
   }
   void setBackupFolder(const QString& folder, int keep) {
@@ -100,8 +101,8 @@ TEST(BackupFiles, ChoiceAndRotation) {
                                  folder + "Outro.FB"}));
 
   EXPECT_TRUE(PLimpaBackupsAntigos(folder, 0));
-  EXPECT_EQ(filesIn(folder), QStringList({"BkpOrvalto_311223235959.FB", "BkpOrvalto_311299235959.fbk", "Outro.FB",
-                                          "notas.txt"}));
+  EXPECT_EQ(filesIn(folder),
+            QStringList({"BkpOrvalto_311223235959.FB", "BkpOrvalto_311299235959.fbk", "Outro.FB", "notas.txt"}));
   EXPECT_TRUE(QFile::exists(folder + "antigos/BkpOrvalto_010124000001.fb"));
 }
 
@@ -154,7 +155,8 @@ TEST_F(BackupFixture, BackupRotatesAndTheRestorePutsItBackOnlyWhenAlone) {
   }
   EXPECT_EQ(cab("FAZERBACKUP"), "S");
   EXPECT_EQ(marks(location), QStringList({"antes", "depois"}));
-  EXPECT_TRUE(logLines().contains("FRestauraBackup: Existem outras conexões ao banco de dados; o backup não foi restaurado."));
+  EXPECT_TRUE(
+      logLines().contains("FRestauraBackup: Existem outras conexões ao banco de dados; o backup não foi restaurado."));
 
   const DonoArquivo owner = donoDe(databaseFile);
   ASSERT_TRUE(engine->FRestauraBackup());
@@ -183,7 +185,8 @@ TEST_F(BackupFixture, RestoreWithoutBackupsOrRoomChangesNothing) {
   enorme.close();
   EXPECT_FALSE(engine->FRestauraBackup());
   const QString linha = logLines().last();
-  EXPECT_TRUE(linha.startsWith("FRestauraBackup: Espaço insuficiente em \"" + QFileInfo(databaseFile).path() + "\": livres "))
+  EXPECT_TRUE(
+      linha.startsWith("FRestauraBackup: Espaço insuficiente em \"" + QFileInfo(databaseFile).path() + "\": livres "))
       << linha.toStdString();
   EXPECT_TRUE(linha.endsWith(" (backup de 4194304.0 MiB mais a margem de 209779.2 MiB). O backup não foi restaurado."))
       << linha.toStdString();
@@ -212,14 +215,18 @@ TEST_F(BackupFixture, ThisRunsBackupIsKeptAndRestoredWhateverTheStamps) {
   const QStringList kept = QDir(QFileInfo(databaseFile).path()).entryList({banco + ".*"});
   ASSERT_EQ(kept.size(), 1) << kept.join(" ").toStdString();
   EXPECT_EQ(marks("localhost:" + QFileInfo(databaseFile).path() + "/" + kept[0]), QStringList({"antes", "depois"}));
-  EXPECT_EQ(logLines().filter(QRegularExpression("^FRestauraBackup: Cópia anterior .*ANTES-RESTORE-(010120|311299)000000\" "
-                                                 "apagada: ficam no máximo 1\\.$")).size(), 2)
+  EXPECT_EQ(logLines()
+                .filter(QRegularExpression("^FRestauraBackup: Cópia anterior .*ANTES-RESTORE-(010120|311299)000000\" "
+                                           "apagada: ficam no máximo 1\\.$"))
+                .size(),
+            2)
       << logLines().join("\n").toStdString();
 
   // A backup changed since it was made is not put back.
   writeFile(made, "truncated");
   EXPECT_FALSE(engine->FRestauraBackup());
-  EXPECT_TRUE(logLines().last().startsWith("FRestauraBackup: O backup desta atualização \"" + made + "\" não está como foi feito"));
+  EXPECT_TRUE(logLines().last().startsWith("FRestauraBackup: O backup desta atualização \"" + made +
+                                           "\" não está como foi feito"));
   EXPECT_EQ(marks(location), QStringList({"antes"}));
 }
 
@@ -267,8 +274,9 @@ TEST_F(BackupFixture, CopyUnderTheLockOpensWhileAnotherConnectionWrites) {
   EXPECT_EQ(donoDe(made).uid, donoDe(databaseFile).uid);
   EXPECT_EQ(connectTo(location)->query("SELECT MON$BACKUP_STATE FROM MON$DATABASE").rows.value(0).value(0).toInt(), 0);
   EXPECT_FALSE(QFile::exists(databaseFile + ".delta"));
-  EXPECT_TRUE(logLines().contains("FRealizaBackup: O banco estava em modo de backup, deixado por uma cópia interrompida; "
-                                  "modo encerrado."));
+  EXPECT_TRUE(
+      logLines().contains("FRealizaBackup: O banco estava em modo de backup, deixado por uma cópia interrompida; "
+                          "modo encerrado."));
 }
 
 // A full disk fails the backup with the system's reason and leaves nothing

@@ -3,8 +3,8 @@
 #include "support/files.h"
 #include "support/qt_app.h"
 #include "support/vendor_sim.h"
-#include "update/descoberta_versoes.h"
 #include "update/busca_novas_versoes.h"
+#include "update/descoberta_versoes.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +26,14 @@ QJsonObject modulo(const QString& sistema, const QString& link, const QString& c
 
 QJsonObject customer(const QString& cgc, const QString& data, const QString& hora, bool backup, int quantidade,
                      const QJsonArray& modulos) {
-  return {{"CodCliente", "000123"}, {"CGCCPF", cgc},           {"BackupAutomatico", backup},
-          {"QuantidadeBackup", quantidade}, {"Data_Agendamento", data}, {"Hora_Agendamento", hora},
-          {"DataUltimaConsulta", "2025-01-10T08:00:00"}, {"ListaModulos", modulos}};
+  return {{"CodCliente", "000123"},
+          {"CGCCPF", cgc},
+          {"BackupAutomatico", backup},
+          {"QuantidadeBackup", quantidade},
+          {"Data_Agendamento", data},
+          {"Hora_Agendamento", hora},
+          {"DataUltimaConsulta", "2025-01-10T08:00:00"},
+          {"ListaModulos", modulos}};
 }
 
 QJsonObject customers(const QJsonArray& list) { return QJsonObject{{"customers", list}}; }
@@ -38,9 +43,10 @@ struct DiscoveryFixture : ::testing::Test, EngineFixture {
   SharedWebService servicos;
 
   void SetUp() override {
-    for (const char* name : {"PDV.rar", "RET.rar"}) writeFile(QDir(sim.packagesDir()).filePath(name), QByteArray(4096, 'p'));
+    for (const char* name : {"PDV.rar", "RET.rar"})
+      writeFile(QDir(sim.packagesDir()).filePath(name), QByteArray(4096, 'p'));
     CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
-                              {sim.olderBase(), sim.newerBase()});
+                        {sim.olderBase(), sim.newerBase()});
   }
   void filial(const QString& codigo, const QString& cgc) {
     CnOrvalto().execute("INSERT INTO FILIAIS (CODEMPRESA, CGC) VALUES (?, ?)", {codigo, cgc});
@@ -48,7 +54,8 @@ struct DiscoveryFixture : ::testing::Test, EngineFixture {
   QueryResult cab() { return CnOrvalto().query("SELECT * FROM VERSOESCAB"); }
   QStringList fila() {
     QStringList rows;
-    for (const auto& r : CnOrvalto().query("SELECT CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR FROM VERSOESITEM ORDER BY 1").rows)
+    for (const auto& r :
+         CnOrvalto().query("SELECT CODSISTEMA, CODCLIENTE, VERSAOAATUALIZAR FROM VERSOESITEM ORDER BY 1").rows)
       rows.append(r[0].toString() + "|" + r[1].toString() + "|" + FNomeArquivo(r[2].toString()));
     return rows;
   }
@@ -70,7 +77,8 @@ TEST_F(DiscoveryFixture, TwoCompaniesAreAskedStoredQueuedReportedAndDownloaded) 
   EXPECT_FALSE(Descoberta().EmBusca);
 
   QStringList asked;
-  for (const auto& c : sim.soapCalls("newer", "FInfoCliente")) asked.append(c.toObject()["parameters"].toObject()["VCGCCPF"].toString());
+  for (const auto& c : sim.soapCalls("newer", "FInfoCliente"))
+    asked.append(c.toObject()["parameters"].toObject()["VCGCCPF"].toString());
   EXPECT_EQ(asked, QStringList({"11111111000111", "33333333000133"}));
   EXPECT_EQ(sim.soapCalls("newer", "FNovasAtualizacoes").size(), 2);
 
@@ -152,10 +160,9 @@ TEST_F(DiscoveryFixture, AServiceErrorStopsTheSearchAndKeepsEarlierCompanies) {
   filial("001", "11111111000111");
   filial("002", "22222222000122");
   // The second customer's answer cannot be read: its date is no date.
-  sim.setScenario(customers({customer("11111111000111", "2030-05-01T00:00:00", "22:30", true, 3,
-                                      {modulo("PDV", sim.packageUrl("PDV.rar"))}),
-                             customer("22222222000122", "amanhã", "21:00", false, 5,
-                                      {modulo("RET", sim.packageUrl("RET.rar"))})}));
+  sim.setScenario(customers(
+      {customer("11111111000111", "2030-05-01T00:00:00", "22:30", true, 3, {modulo("PDV", sim.packageUrl("PDV.rar"))}),
+       customer("22222222000122", "amanhã", "21:00", false, 5, {modulo("RET", sim.packageUrl("RET.rar"))})}));
   EXPECT_FALSE(engine->fBuscaNovaVersaoCliente(servicos));
   EXPECT_FALSE(Descoberta().EmBusca);
   EXPECT_FALSE(CnOrvalto().inTransaction());
@@ -184,14 +191,18 @@ TEST_F(DiscoveryFixture, ANestedSearchIsRefused) {
 
 TEST_F(DiscoveryFixture, ASearchAskedForDuringAnotherRunsAfterItOnce) {
   EstadoTerminais estado;
-  BuscaNovasVersoes busca(ctx, [this]() -> TfrmAtualizador& { return *engine; }, servicos, estado);
+  BuscaNovasVersoes busca(
+      ctx, [this]() -> TfrmAtualizador& { return *engine; }, servicos, estado);
   filial("001", "11111111000111");
   QJsonObject scenario = customers({customer("11111111000111", "2030-05-01T00:00:00", "22:30", true, 1, {})});
   const QJsonObject atraso{{"FInfoCliente", QJsonObject{{"delayMs", 300}}}};
   scenario["endpoints"] = QJsonObject{{"newer", QJsonObject{{"operations", atraso}}}};
   sim.setScenario(scenario);
   // Two requests arrive while the first search waits for the service.
-  QTimer::singleShot(100, [&] { busca.FBuscaNovasVersoes(); busca.FBuscaNovasVersoes(); });
+  QTimer::singleShot(100, [&] {
+    busca.FBuscaNovasVersoes();
+    busca.FBuscaNovasVersoes();
+  });
   busca.FBuscaNovasVersoes();
   ASSERT_TRUE(waitUntil([&] { return sim.soapCalls("newer", "FInfoCliente").size() == 2; }, 20s, 50ms));
   ASSERT_TRUE(waitUntil([&] { return !busca.pendente() && !busca.emAndamento(); }, 20s));

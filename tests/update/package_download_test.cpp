@@ -2,8 +2,8 @@
 #include "support/engine_fixture.h"
 #include "support/rar_archives.h"
 #include "support/vendor_sim.h"
-#include "update/percentual_download.h"
 #include "update/nome_pacote.h"
+#include "update/percentual_download.h"
 #include "update/verificacao_assinatura.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,8 @@ void writePackage(const QString& folder, const QString& name, qint64 size) {
   QFile f(QDir(folder).filePath(name));
   ASSERT_TRUE(f.open(QIODevice::WriteOnly));
   QByteArray block(64 * 1024, 'r');
-  for (qint64 done = 0; done < size; done += block.size()) f.write(block.left(int(qMin<qint64>(block.size(), size - done))));
+  for (qint64 done = 0; done < size; done += block.size())
+    f.write(block.left(int(qMin<qint64>(block.size(), size - done))));
 }
 
 QStringList withPrefix(const QStringList& lines, const QString& prefix) {
@@ -65,7 +66,7 @@ TEST(DownloadPercentage, WholeKilobytesRoundedHalfToEven) {
 
 struct DownloadFixture : ::testing::Test, EngineFixture {
   VendorSim sim{QJsonObject{{"packages", QJsonObject{{"Falha.rar", QJsonObject{{"status", 404}}},
-                                                      {"Cortado.rar", QJsonObject{{"truncateAt", 40000}}}}}}};
+                                                     {"Cortado.rar", QJsonObject{{"truncateAt", 40000}}}}}}};
   void SetUp() override {
     for (const char* name : {"PDV.rar", "Retaguarda.rar", "Falha.rar", "Cortado.rar"})
       writePackage(sim.packagesDir(), name, 300 * 1024);
@@ -91,8 +92,8 @@ TEST_F(DownloadFixture, ThreeFailuresOutOfFiveAreReportedAndFetchedAgainNextTime
   EXPECT_TRUE(console.baloes.contains("Orvalto Atualizador|Realizando download do arquivo PDV.rar|1|10"));
   EXPECT_TRUE(console.baloes.contains("Orvalto Atualizador|Download do arquivo PDV.rar concluido.|1|10"));
   // Only whole packages are under their names; the cut one waits beside to be continued.
-  EXPECT_EQ(filesIn(tmpFolder()), QStringList({"Cortado.rar.baixando", "Cortado.rar.baixando.retomada", "PDV.rar",
-                                               "Retaguarda.rar"}));
+  EXPECT_EQ(filesIn(tmpFolder()),
+            QStringList({"Cortado.rar.baixando", "Cortado.rar.baixando.retomada", "PDV.rar", "Retaguarda.rar"}));
   EXPECT_EQ(QFileInfo(tmpFolder() + "PDV.rar").size(), 300 * 1024);
   EXPECT_FALSE(console.estado.EmDownload);
 
@@ -230,8 +231,9 @@ TEST_F(DownloadFixture, KeepAliveGoesOutElevenTimesInTheFirstCycle) {
 // reason, and nothing is fetched from it.
 TEST_F(DownloadFixture, AddressesOutsideTheAllowedSourcesAreNeverReached) {
   const QString base = QString("http://localhost:%1/pacotes/").arg(sim.httpPort());
-  sim.setScenario(QJsonObject{{"packages", QJsonObject{{"Desvio.rar", QJsonObject{{"redirect", base + "Alvo.rar"}}},
-                                                       {"Volta.rar", QJsonObject{{"redirect", sim.packageUrl("PDV.rar")}}}}}});
+  sim.setScenario(
+      QJsonObject{{"packages", QJsonObject{{"Desvio.rar", QJsonObject{{"redirect", base + "Alvo.rar"}}},
+                                           {"Volta.rar", QJsonObject{{"redirect", sim.packageUrl("PDV.rar")}}}}}});
   writePackage(sim.packagesDir(), "Alvo.rar", 1000);
   const QString banco = location.section(':', 1);
   queue(QUrl::fromLocalFile(banco).toString(), "BAN");
@@ -246,7 +248,8 @@ TEST_F(DownloadFixture, AddressesOutsideTheAllowedSourcesAreNeverReached) {
                              " (esquema \"file\" não permitido; só http e https)"))
       << lines.join("\n").toStdString();
   EXPECT_TRUE(lines.contains(erro + base + "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos)"));
-  EXPECT_TRUE(lines.contains(erro + base + "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos; redirecionado de " +
+  EXPECT_TRUE(lines.contains(erro + base +
+                             "Alvo.rar (servidor \"localhost\" fora de HostsPermitidos; redirecionado de " +
                              sim.packageUrl("Desvio.rar") + ")"))
       << lines.join("\n").toStdString();
   // An allowed redirect is followed.
@@ -286,7 +289,8 @@ TEST_F(DownloadFixture, LinksAtTheTemporaryNamesAreNotFollowed) {
 // minisign tool with the maker's key; the test plants the bad ones.
 struct SignatureFixture : ::testing::Test, EngineFixture {
   ChaveMinisign fabricante, alheia;
-  VendorSim sim{QJsonObject{{"packages", QJsonObject{{"SemAssinatura.rar", QJsonObject{{"unsigned", true}}}}}}, {},
+  VendorSim sim{QJsonObject{{"packages", QJsonObject{{"SemAssinatura.rar", QJsonObject{{"unsigned", true}}}}}},
+                {},
                 fabricante.secreta()};
 
   void SetUp() override {
@@ -309,8 +313,11 @@ struct SignatureFixture : ::testing::Test, EngineFixture {
     f.write("[Seguranca]\r\n" + seguranca);
   }
   int rowsOf(const QString& name) {
-    return engine->CnOrvalto.query("SELECT COUNT(*) FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {sim.packageUrl(name)})
-        .rows.first().first().toInt();
+    return engine->CnOrvalto
+        .query("SELECT COUNT(*) FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {sim.packageUrl(name)})
+        .rows.first()
+        .first()
+        .toInt();
   }
   bool logged(const QString& text) const {
     for (const QString& l : logLines())

@@ -1,11 +1,11 @@
 #include "base/version.h"
-#include "update/transmite_versao_cliente.h"
 #include "support/engine_fixture.h"
+#include "support/product_db.h"
 #include "support/qt_app.h"
 #include "support/relogio_fixo.h"
-#include "support/product_db.h"
 #include "support/vendor_sim.h"
 #include "update/envio_versao_diaria.h"
+#include "update/transmite_versao_cliente.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ struct RelatorioVersao : ::testing::Test, EngineFixture {
   void inicia() {
     sim = std::make_unique<VendorSim>(cenario);
     CnOrvalto().execute("UPDATE PARALOGIN SET WSWZQVERSAOCLIENTE = ?", {sim->historyWsdlUrl()});
-    envio = std::make_unique<EnvioVersaoDiaria>(ctx, [this]() -> TfrmAtualizador& { return *engine; },
-                                                relogio.relogio());
+    envio = std::make_unique<EnvioVersaoDiaria>(
+        ctx, [this]() -> TfrmAtualizador& { return *engine; }, relogio.relogio());
   }
   void clientes(const QStringList& codigos) {
     auto db = connectTo(location);
@@ -43,7 +43,9 @@ struct RelatorioVersao : ::testing::Test, EngineFixture {
     return dias;
   }
   // The worker has finished: its call, if any, reached the simulator.
-  bool terminou() { return waitUntil([this] { return envio->emAndamento() == 0; }, 10s); }
+  bool terminou() {
+    return waitUntil([this] { return envio->emAndamento() == 0; }, 10s);
+  }
 };
 
 TEST_F(RelatorioVersao, OneReportADayWithTheFirstCustomerCode) {
@@ -88,8 +90,10 @@ TEST_F(RelatorioVersao, NothingSentOrRecordedWithoutACustomerCode) {
 }
 
 TEST_F(RelatorioVersao, ASilentServiceNeitherDelaysTheTickNorTheProgramEnd) {
-  cenario = QJsonObject{{"endpoints", QJsonObject{{"history", QJsonObject{{"operations",
-      QJsonObject{{"SincronizaVersao", QJsonObject{{"delayMs", 4000}}}}}}}}}};
+  cenario = QJsonObject{
+      {"endpoints",
+       QJsonObject{{"history",
+                    QJsonObject{{"operations", QJsonObject{{"SincronizaVersao", QJsonObject{{"delayMs", 4000}}}}}}}}}};
   inicia();
   clientes({"000123"});
   envio->PEnviaVersaoDiaria();

@@ -1,9 +1,9 @@
+#include "update/troca_versoes.h"
 #include "services/dm_web_service.h"
 #include "support/engine_fixture.h"
 #include "support/rar_archives.h"
 #include "support/vendor_sim.h"
 #include "update/instalacao_executaveis.h"
-#include "update/troca_versoes.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ struct TrocaFixture : ::testing::Test, EngineFixture {
 
   void SetUp() override {
     CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
-                              {sim.olderBase(), sim.newerBase()});
+                        {sim.olderBase(), sim.newerBase()});
     QDir().mkpath(tmpFolder());
   }
   // A package in `folder` (the simulator's by default) made of `files`.
@@ -70,7 +70,8 @@ struct TrocaFixture : ::testing::Test, EngineFixture {
     QJsonArray modules;
     for (const auto& call : sim.soapCalls("newer", "FConfirmaAtualizacao"))
       for (const auto& m : call.toObject()["parameters"].toObject()["VModulosAtualizados"].toArray())
-        modules.append(QJsonObject{{"CodCliente", m.toObject()["CodCliente"]}, {"CodSistema", m.toObject()["CodSistema"]}});
+        modules.append(
+            QJsonObject{{"CodCliente", m.toObject()["CodCliente"]}, {"CodSistema", m.toObject()["CodSistema"]}});
     return modules;
   }
 };
@@ -80,8 +81,11 @@ struct TrocaFixture : ::testing::Test, EngineFixture {
 TEST_F(TrocaFixture, QueuedExecutablesReplaceTheOldOnesWhichKeepTheirDatedNames) {
   writeFile(versionsFolder() + "Modulo.exe", "modulo 1");
   writeFile(versionsFolder() + "Outro.exe", "outro 1");
-  package("PDV.rar", {{"Modulo.exe", "modulo 2"}, {"Outro.exe", "outro 2"}, {"Novo.exe", "novo 2"},
-                      {"sub/Interno.exe", "interno"}, {"sub/leia.txt", "leia"}});
+  package("PDV.rar", {{"Modulo.exe", "modulo 2"},
+                      {"Outro.exe", "outro 2"},
+                      {"Novo.exe", "novo 2"},
+                      {"sub/Interno.exe", "interno"},
+                      {"sub/leia.txt", "leia"}});
   package("RET.rar", {{"LEIAME.txt", "leia-me"}}, tmpFolder());  // already downloaded
   writeFile(tmpFolder() + "OrvaltoAtualizador.exe", "the updater's own next version");
   queue(sim.packageUrl("PDV.rar"), "PDV", "000123");
@@ -91,9 +95,8 @@ TEST_F(TrocaFixture, QueuedExecutablesReplaceTheOldOnesWhichKeepTheirDatedNames)
 
   ASSERT_TRUE(troca.FTrocaVersoes(servicos)) << logLines().join("\n").toStdString();
 
-  EXPECT_EQ(filesUnder(versionsFolder()),
-            QStringList({"Modulo.exe", oldCopy("Modulo.exe"), "Novo.exe", "Outro.exe", oldCopy("Outro.exe"),
-                         "TMP/OrvaltoAtualizador.exe"}));
+  EXPECT_EQ(filesUnder(versionsFolder()), QStringList({"Modulo.exe", oldCopy("Modulo.exe"), "Novo.exe", "Outro.exe",
+                                                       oldCopy("Outro.exe"), "TMP/OrvaltoAtualizador.exe"}));
   EXPECT_EQ(readFile(versionsFolder() + "Modulo.exe"), "modulo 2");
   EXPECT_EQ(readFile(versionsFolder() + oldCopy("Modulo.exe")), "modulo 1");
   EXPECT_EQ(readFile(versionsFolder() + "Novo.exe"), "novo 2");
@@ -102,11 +105,11 @@ TEST_F(TrocaFixture, QueuedExecutablesReplaceTheOldOnesWhichKeepTheirDatedNames)
                                      QJsonObject{{"CodCliente", "000456"}, {"CodSistema", "RET"}}}));
   EXPECT_EQ(servicos.current(), nullptr);
   const QStringList lines = logLines();
-  for (const QString& line : {"Verificando numero de versões a atualizar.", "Criando WebService",
-                              "Criando pasta temporaria caso não exista.", "Verificando existencia de módulos.",
-                              "Carrega lista de executaveis", "Renomeando versão antiga para OLD.", "Limpa tabela TMP",
-                              "Limpando tabela VERSOESITEM", "Registrando atualização de versão no WebSErvice",
-                              "Troca de versões realizada."})
+  for (const QString& line :
+       {"Verificando numero de versões a atualizar.", "Criando WebService", "Criando pasta temporaria caso não exista.",
+        "Verificando existencia de módulos.", "Carrega lista de executaveis", "Renomeando versão antiga para OLD.",
+        "Limpa tabela TMP", "Limpando tabela VERSOESITEM", "Registrando atualização de versão no WebSErvice",
+        "Troca de versões realizada."})
     EXPECT_TRUE(lines.contains(line)) << line.toStdString();
   EXPECT_TRUE(lines.contains("Descompactando arquivo " + tmpFolder() + "PDV.rar"));
 
@@ -114,8 +117,10 @@ TEST_F(TrocaFixture, QueuedExecutablesReplaceTheOldOnesWhichKeepTheirDatedNames)
   // copy stays, and the stage is done all the same.
   package("PDV3.rar", {{"Modulo.exe", "modulo 3"}});
   queue(sim.packageUrl("PDV3.rar"), "PDV");
-  sim.setScenario(QJsonObject{{"endpoints", QJsonObject{{"newer", QJsonObject{{"operations",
-      QJsonObject{{"FConfirmaAtualizacao", QJsonObject{{"httpStatus", 503}}}}}}}}}});
+  sim.setScenario(QJsonObject{
+      {"endpoints",
+       QJsonObject{{"newer", QJsonObject{{"operations", QJsonObject{{"FConfirmaAtualizacao",
+                                                                     QJsonObject{{"httpStatus", 503}}}}}}}}}});
   ASSERT_TRUE(troca.FTrocaVersoes(servicos));
   EXPECT_EQ(readFile(versionsFolder() + "Modulo.exe"), "modulo 3");
   EXPECT_EQ(readFile(versionsFolder() + oldCopy("Modulo.exe")), "modulo 1");

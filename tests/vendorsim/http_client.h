@@ -11,8 +11,8 @@ namespace orvalto::test {
 struct HttpAnswer {
   int status = 0;
   QNetworkReply::NetworkError error = QNetworkReply::NoError;
-  QByteArray body;          // empty when the body was only counted
-  qint64 received = 0;      // body bytes received
+  QByteArray body;                       // empty when the body was only counted
+  qint64 received = 0;                   // body bytes received
   QMap<QByteArray, QByteArray> headers;  // lower-case names
 };
 

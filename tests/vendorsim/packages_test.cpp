@@ -3,11 +3,11 @@
 #include "http_client.h"
 #include "support/vendor_sim.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QRandomGenerator>
-#include <gtest/gtest.h>
 
 namespace orvalto::test {
 namespace {

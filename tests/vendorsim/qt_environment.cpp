@@ -1,7 +1,7 @@
 // QProcess and QNetworkAccessManager want an application object; gtest_main
 // provides main(), so it is created as a test environment.
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 namespace {
 
@@ -19,7 +19,6 @@ class QtEnvironment : public ::testing::Environment {
   QCoreApplication* app_ = nullptr;
 };
 
-[[maybe_unused]] ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace

@@ -2,10 +2,10 @@
 // e-mail's client would hold it.
 #include "support/vendor_sim.h"
 
+#include <gtest/gtest.h>
 #include <QFile>
 #include <QJsonArray>
 #include <QTcpSocket>
-#include <gtest/gtest.h>
 
 namespace orvalto::test {
 namespace {

@@ -5,8 +5,8 @@
 #include "support/vendor_sim.h"
 #include "xml_tree.h"
 
-#include <QJsonArray>
 #include <gtest/gtest.h>
+#include <QJsonArray>
 #include <stdexcept>
 
 namespace orvalto::test {
@@ -24,8 +24,8 @@ QJsonObject sampleCustomer() {
           {"DataUltimaConsulta", "2025-01-10T08:00:00.000-03:00"},
           {"Hora_Agendamento", "22:30"},
           {"ListaModulos",
-           QJsonArray{QJsonObject{{"CodCliente", "000123"}, {"CodSistema", "PDV"},
-                                  {"LinkDownload", "${BASE}/pacotes/PDV.rar"}},
+           QJsonArray{QJsonObject{
+                          {"CodCliente", "000123"}, {"CodSistema", "PDV"}, {"LinkDownload", "${BASE}/pacotes/PDV.rar"}},
                       QJsonObject{{"CodCliente", "000123"}, {"CodSistema", "RET"}, {"LinkDownload", ""}}}}};
 }
 
@@ -35,7 +35,8 @@ QByteArray envelope(const QByteArray& operation, const QByteArray& parameters,
          "<e:Envelope xmlns:e=\"http://schemas.xmlsoap.org/soap/envelope/\""
          " xmlns:t=\"http://www.w3.org/2001/XMLSchema\" xmlns:i=\"http://www.w3.org/2001/XMLSchema-instance\""
          " xmlns:c=\"http://schemas.xmlsoap.org/soap/encoding/\"><e:Body>"
-         "<m:" + operation + " xmlns:m=\"" + nameSpace + "\">" + parameters + "</m:" + operation + ">" +
+         "<m:" +
+         operation + " xmlns:m=\"" + nameSpace + "\">" + parameters + "</m:" + operation + ">" +
          "</e:Body></e:Envelope>";
 }
 
@@ -48,8 +49,8 @@ HttpAnswer callOlder(const VendorSim& sim, const QByteArray& operation, const QB
 
 HttpAnswer callNewer(const VendorSim& sim, const QByteArray& operation, const QByteArray& parameters = {},
                      const QByteArray& authorization = {}) {
-  return soapPost(sim.newerBase() + "/IRegistroPort", envelope(operation, parameters),
-                  kRegistroNs + "#" + operation, authorization);
+  return soapPost(sim.newerBase() + "/IRegistroPort", envelope(operation, parameters), kRegistroNs + "#" + operation,
+                  authorization);
 }
 
 // soap:address of the named port of the named service.
@@ -121,10 +122,9 @@ TEST(VendorSimSoap, DescriptionsPointBackAtTheSimulatorByServiceAndPortName) {
   EXPECT_EQ(historyAddress, sim.baseUrl() + "/webVersoesClientes.exe/soap/IwebVersoesClientes");
 
   // Every history operation travels with the one fixed action.
-  const HttpAnswer idBd = soapPost(historyAddress,
-                                   envelope("SincronizaIdBd", "<pData>x</pData>",
-                                            "urn:webVersoesClientesIntf-IwebVersoesClientes"),
-                                   "urn:webVersoesClientesIntf-IwebVersoesClientes#SincronizaVersao");
+  const HttpAnswer idBd = soapPost(
+      historyAddress, envelope("SincronizaIdBd", "<pData>x</pData>", "urn:webVersoesClientesIntf-IwebVersoesClientes"),
+      "urn:webVersoesClientesIntf-IwebVersoesClientes#SincronizaVersao");
   EXPECT_EQ(idBd.status, 200);
   EXPECT_EQ(returnText(idBd), "true");
 
@@ -168,18 +168,19 @@ TEST(VendorSimSoap, CustomerRecordReadsTheSameInMultiReferenceAndInlineStyle) {
 }
 
 TEST(VendorSimSoap, NoRecordIsANilReturn) {
-  VendorSim sim({{"customers", QJsonArray{sampleCustomer()}},
-                 {"parametros", QJsonValue::Null},
-                 {"endpoints", QJsonObject{{"older", QJsonObject{{"customers", QJsonArray()}}},
-                                           {"newer", QJsonObject{{"operations",
-                                                                  QJsonObject{{"FNovasAtualizacoes",
-                                                                               QJsonObject{{"noRecord", true}}}}}}}}}});
+  VendorSim sim(
+      {{"customers", QJsonArray{sampleCustomer()}},
+       {"parametros", QJsonValue::Null},
+       {"endpoints",
+        QJsonObject{{"older", QJsonObject{{"customers", QJsonArray()}}},
+                    {"newer", QJsonObject{{"operations",
+                                           QJsonObject{{"FNovasAtualizacoes", QJsonObject{{"noRecord", true}}}}}}}}}});
   const auto isNil = [](const HttpAnswer& answer) {
     const XmlNode xml = parseXml(answer.body);
     const XmlNode* ret = returnOf(xml);
     return answer.status == 200 && ret && ret->attribute("{" + kXsi + "}nil") == "true";
   };
-  EXPECT_TRUE(isNil(callOlder(sim, "FInfoCliente", taxNumber("12345678000199"))));  // this endpoint knows nobody
+  EXPECT_TRUE(isNil(callOlder(sim, "FInfoCliente", taxNumber("12345678000199"))));      // this endpoint knows nobody
   EXPECT_TRUE(isNil(callNewer(sim, "FInfoCliente", taxNumber("12.345.678/0001-99"))));  // exact match only
   EXPECT_FALSE(isNil(callNewer(sim, "FInfoCliente", taxNumber("12345678000199"))));
   EXPECT_TRUE(isNil(callNewer(sim, "FNovasAtualizacoes", taxNumber("12345678000199"))));
@@ -187,13 +188,13 @@ TEST(VendorSimSoap, NoRecordIsANilReturn) {
 }
 
 TEST(VendorSimSoap, OperationResultsFaultsAndWrongActions) {
-  VendorSim sim({{"endpoints",
-                  QJsonObject{{"newer", QJsonObject{{"operations",
-                                                     QJsonObject{{"FComunica", QJsonObject{{"result", false}}},
-                                                                 {"FParametrosAtualizacao",
-                                                                  QJsonObject{{"fault", "Banco indisponível"}}},
-                                                                 {"FConfirmaAtualizacao",
-                                                                  QJsonObject{{"httpStatus", 503}}}}}}}}}});
+  VendorSim sim(
+      {{"endpoints",
+        QJsonObject{
+            {"newer", QJsonObject{{"operations",
+                                   QJsonObject{{"FComunica", QJsonObject{{"result", false}}},
+                                               {"FParametrosAtualizacao", QJsonObject{{"fault", "Banco indisponível"}}},
+                                               {"FConfirmaAtualizacao", QJsonObject{{"httpStatus", 503}}}}}}}}}});
   EXPECT_EQ(returnText(callNewer(sim, "FComunica")), "false");
   EXPECT_EQ(returnText(callOlder(sim, "FComunica")), "true");
 
@@ -207,8 +208,8 @@ TEST(VendorSimSoap, OperationResultsFaultsAndWrongActions) {
 
   EXPECT_EQ(callNewer(sim, "FConfirmaAtualizacao").status, 503);
 
-  const HttpAnswer wrongAction = soapPost(sim.baseUrl() + "/webRegistro.exe/soap/IRegistro",
-                                          envelope("FComunica", {}), kRegistroNs + "#FInfoCliente");
+  const HttpAnswer wrongAction = soapPost(sim.baseUrl() + "/webRegistro.exe/soap/IRegistro", envelope("FComunica", {}),
+                                          kRegistroNs + "#FInfoCliente");
   EXPECT_EQ(wrongAction.status, 500);
   EXPECT_TRUE(wrongAction.body.contains("SOAPAction mismatch"));
 
@@ -230,8 +231,8 @@ TEST(VendorSimSoap, RecordHoldsReferencedParametersResolved) {
       "<N3:TInfoModulo id=\"7\" I:type=\"N3:TInfoModulo\" xmlns:N3=\"urn:UClassInfoModulo\">"
       "<CodCliente>000123</CodCliente><CodSistema>PDV</CodSistema><LinkDownload I:nil=\"true\"/>"
       "</N3:TInfoModulo></S:Body></S:Envelope>";
-  ASSERT_EQ(soapPost(sim.baseUrl() + "/webRegistro.exe/soap/IRegistro", request,
-                     kRegistroNs + "#FConfirmaAtualizacao").status,
+  ASSERT_EQ(soapPost(sim.baseUrl() + "/webRegistro.exe/soap/IRegistro", request, kRegistroNs + "#FConfirmaAtualizacao")
+                .status,
             200);
 
   const QJsonArray calls = sim.soapCalls("older", "FConfirmaAtualizacao");
@@ -248,9 +249,9 @@ TEST(VendorSimSoap, RecordHoldsReferencedParametersResolved) {
 }
 
 TEST(VendorSimSoap, CredentialsAreChallengedAndRecorded) {
-  VendorSim sim({{"endpoints", QJsonObject{{"newer", QJsonObject{{"user", "wzq"}, {"password", "segredo"}}},
-                                           {"history", QJsonObject{{"user", "h"}, {"password", "h"},
-                                                                   {"protectWsdl", false}}}}}});
+  VendorSim sim(
+      {{"endpoints", QJsonObject{{"newer", QJsonObject{{"user", "wzq"}, {"password", "segredo"}}},
+                                 {"history", QJsonObject{{"user", "h"}, {"password", "h"}, {"protectWsdl", false}}}}}});
   const HttpAnswer challenge = httpGet(sim.newerBase() + "/IRegistroPort?wsdl");
   EXPECT_EQ(challenge.status, 401);
   EXPECT_EQ(challenge.headers.value("www-authenticate"), "Basic realm=\"IRegistroSacWZQ\"");

@@ -9,7 +9,7 @@ namespace orvalto::test {
 
 struct XmlNode {
   QString nameSpace;
-  QString name;  // local name
+  QString name;                       // local name
   QMap<QString, QString> attributes;  // "{ns}local" or "local" -> value
   QMap<QString, QString> scope;       // prefix -> namespace in force here
   QString text;

@@ -41,13 +41,20 @@ bool parse(int argc, char** argv, Options& o) {
     if (i + 1 >= argc) return false;
     const std::string a = argv[i];
     const char* v = argv[i + 1];
-    if (a == "--host") o.host = v;
-    else if (a == "--port") o.port = std::atoi(v);
-    else if (a == "--terminals") o.terminals = std::atoi(v);
-    else if (a == "--seconds") o.seconds = std::atoi(v);
-    else if (a == "--interval-ms") o.intervalMs = std::atoi(v);
-    else if (a == "--pid") o.pid = std::atol(v);
-    else return false;
+    if (a == "--host")
+      o.host = v;
+    else if (a == "--port")
+      o.port = std::atoi(v);
+    else if (a == "--terminals")
+      o.terminals = std::atoi(v);
+    else if (a == "--seconds")
+      o.seconds = std::atoi(v);
+    else if (a == "--interval-ms")
+      o.intervalMs = std::atoi(v);
+    else if (a == "--pid")
+      o.pid = std::atol(v);
+    else
+      return false;
   }
   return o.port > 0 && o.terminals > 0 && o.seconds > 0 && o.intervalMs >= 0;
 }
@@ -160,7 +167,8 @@ class Load {
   void receive(Terminal& t) {
     char buffer[512];
     const ssize_t got = ::recv(t.fd, buffer, sizeof buffer, 0);
-    if (got <= 0 || !t.waiting || std::string(buffer, static_cast<std::size_t>(got)).find("[STATUS]:") == std::string::npos)
+    if (got <= 0 || !t.waiting ||
+        std::string(buffer, static_cast<std::size_t>(got)).find("[STATUS]:") == std::string::npos)
       return;
     const auto now = Clock::now();
     latenciesUs_.push_back(std::chrono::duration_cast<std::chrono::microseconds>(now - t.sentAt).count());

@@ -16,14 +16,20 @@ int main(int argc, char** argv) {
   bool reverse = false;
   QByteArray key = orvalto::kChaveConexao;
   for (qsizetype i = 0; i < args.size();) {
-    if (args[i] == "--decifra") { reverse = true; args.removeAt(i); }
-    else if (args[i] == "--chave" && i + 1 < args.size()) { key = args[i + 1].toLatin1(); args.remove(i, 2); }
-    else ++i;
+    if (args[i] == "--decifra") {
+      reverse = true;
+      args.removeAt(i);
+    } else if (args[i] == "--chave" && i + 1 < args.size()) {
+      key = args[i + 1].toLatin1();
+      args.remove(i, 2);
+    } else
+      ++i;
   }
   if (args.size() != 1 || key.isEmpty()) {
-    std::fprintf(stderr, "usage: orvalto-cifra [--decifra] [--chave KEY] TEXT|-\n"
-                         "  KEY defaults to the connection settings' key\n"
-                         "  -  reads TEXT without echo from the terminal, or one line of standard input\n");
+    std::fprintf(stderr,
+                 "usage: orvalto-cifra [--decifra] [--chave KEY] TEXT|-\n"
+                 "  KEY defaults to the connection settings' key\n"
+                 "  -  reads TEXT without echo from the terminal, or one line of standard input\n");
     return 2;
   }
   QString text = args[0];

@@ -32,16 +32,20 @@ Opcoes leOpcoes(const QStringList& args) {
     const QString& a = args[i];
     const bool temValor = i + 1 < args.size();
     bool ok = true;
-    if (a == "--host" && temValor) o.host = args[++i];
+    if (a == "--host" && temValor)
+      o.host = args[++i];
     else if (a == "--port" && temValor) {
       const uint porta = args[++i].toUInt(&ok);
       ok = ok && porta > 0 && porta <= 65535;  // no silent wrap to another port
       o.porta = static_cast<quint16>(porta);
-    }
-    else if (a == "--idle-ms" && temValor) o.ociosoMs = args[++i].toInt(&ok);
-    else if (a == "--pause-ms" && temValor) o.pausaMs = args[++i].toInt(&ok);
-    else if (a.startsWith("--")) o.erro = "unknown option: " + a;
-    else o.requisicoes.append(a);
+    } else if (a == "--idle-ms" && temValor)
+      o.ociosoMs = args[++i].toInt(&ok);
+    else if (a == "--pause-ms" && temValor)
+      o.pausaMs = args[++i].toInt(&ok);
+    else if (a.startsWith("--"))
+      o.erro = "unknown option: " + a;
+    else
+      o.requisicoes.append(a);
     if (!ok) o.erro = "invalid value for " + a;
   }
   return o;

@@ -13,13 +13,17 @@ int main(int argc, char** argv) {
   QString location;
   for (qsizetype i = 0; i < args.size(); ++i) {
     const QString& a = args[i];
-    if (a == "--empty") options.productTables = false;
-    else if (a == "--without-link") options.withLinkWebService = false;
-    else if (a == "--old-versoescab") options.oldVersoesCab = true;
+    if (a == "--empty")
+      options.productTables = false;
+    else if (a == "--without-link")
+      options.withLinkWebService = false;
+    else if (a == "--old-versoescab")
+      options.oldVersoesCab = true;
     else if (a == "--filial" && i + 1 < args.size()) {
       const QString v = args[++i];
       options.filiais.append({v.section(':', 0, 0), v.section(':', 1)});
-    } else if (!a.startsWith("--") && location.isEmpty()) location = a;
+    } else if (!a.startsWith("--") && location.isEmpty())
+      location = a;
     else {
       std::fprintf(stderr, "unknown argument: %s\n", qPrintable(a));
       location.clear();

@@ -9,9 +9,9 @@
 namespace orvalto::testdb {
 
 struct Options {
-  bool productTables = true;       // false: a database without any table
-  bool withLinkWebService = true;  // PARALOGIN has LINKWEBSERVICEWZQ
-  bool oldVersoesCab = false;      // a VERSOESCAB of an older updater, with a row
+  bool productTables = true;               // false: a database without any table
+  bool withLinkWebService = true;          // PARALOGIN has LINKWEBSERVICEWZQ
+  bool oldVersoesCab = false;              // a VERSOESCAB of an older updater, with a row
   QList<QPair<QString, QString>> filiais;  // CODEMPRESA, CGC
 };
 

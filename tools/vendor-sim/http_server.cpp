@@ -1,8 +1,8 @@
 #include "http_server.h"
 
 #include "packages.h"
-#include "signer.h"
 #include "services.h"
+#include "signer.h"
 #include "soap_service.h"
 #include "wsdl.h"
 
@@ -54,12 +54,8 @@ Credentials basicCredentials(const httplib::Request& request) {
 }
 
 QJsonObject newEntry(const httplib::Request& request) {
-  return {{"method", qs(request.method)},
-          {"path", qs(request.path)},
-          {"headers", headersOf(request)},
-          {"user", basicCredentials(request).user},
-          {"kind", "unknown"},
-          {"endpoint", ""}};
+  return {{"method", qs(request.method)},           {"path", qs(request.path)}, {"headers", headersOf(request)},
+          {"user", basicCredentials(request).user}, {"kind", "unknown"},        {"endpoint", ""}};
 }
 
 void sendJson(httplib::Response& response, const QJsonDocument& document, int status = 200) {
@@ -179,8 +175,8 @@ bool SimHttpServer::admitted(const ServiceDef& service, bool wsdl, const httplib
   return false;
 }
 
-void SimHttpServer::handleWsdl(const ServiceDef& service, const httplib::Request& request,
-                               httplib::Response& response, QJsonObject& entry) {
+void SimHttpServer::handleWsdl(const ServiceDef& service, const httplib::Request& request, httplib::Response& response,
+                               QJsonObject& entry) {
   entry.insert("kind", "wsdl");
   entry.insert("endpoint", qs(service.key));
   if (admitted(service, true, request, response, entry)) {

@@ -33,10 +33,10 @@ class SimHttpServer {
   void handleControl(const httplib::Request& request, httplib::Response& response);
   void handleWsdl(const ServiceDef& service, const httplib::Request& request, httplib::Response& response,
                   QJsonObject& entry);
-  void handleSoap(const ServiceDef& service, bool decoy, const httplib::Request& request,
-                  httplib::Response& response, QJsonObject& entry);
-  bool admitted(const ServiceDef& service, bool wsdl, const httplib::Request& request,
-                httplib::Response& response, QJsonObject& entry);
+  void handleSoap(const ServiceDef& service, bool decoy, const httplib::Request& request, httplib::Response& response,
+                  QJsonObject& entry);
+  bool admitted(const ServiceDef& service, bool wsdl, const httplib::Request& request, httplib::Response& response,
+                QJsonObject& entry);
   std::string baseOf(const httplib::Request& request) const;
 
   ScenarioStore& scenario_;

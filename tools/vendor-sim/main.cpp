@@ -6,9 +6,9 @@
 #include "scenario.h"
 #include "smtp_server.h"
 
+#include <pthread.h>
 #include <csignal>
 #include <cstdio>
-#include <pthread.h>
 #include <thread>
 
 using namespace vendorsim;

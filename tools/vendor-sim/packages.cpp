@@ -148,28 +148,28 @@ int servePackage(const QString& folder, const QString& name, const PackageConfig
       response.status = 206;
       response.set_header("Content-Range", "bytes " + std::to_string(range->first) + "-" + std::to_string(range->last) +
                                                "/" + std::to_string(size));
-      response.set_content_provider(range->last - range->first + 1, "application/octet-stream",
-                                    [reader, first = range->first](size_t offset, size_t length, httplib::DataSink& sink) {
-                                      return reader.send(first + offset, length, sink);
-                                    });
+      response.set_content_provider(
+          range->last - range->first + 1, "application/octet-stream",
+          [reader, first = range->first](size_t offset, size_t length, httplib::DataSink& sink) {
+            return reader.send(first + offset, length, sink);
+          });
       return 206;
     }
   }
   response.status = 200;
   if (config.chunked) {
-    response.set_chunked_content_provider(
-        "application/octet-stream", [reader, size = static_cast<size_t>(info.size())](size_t offset, httplib::DataSink& sink) {
-          if (offset >= size) {
-            sink.done();
-            return true;
-          }
-          return reader.send(offset, size - offset, sink);
-        });
+    response.set_chunked_content_provider("application/octet-stream", [reader, size = static_cast<size_t>(info.size())](
+                                                                          size_t offset, httplib::DataSink& sink) {
+      if (offset >= size) {
+        sink.done();
+        return true;
+      }
+      return reader.send(offset, size - offset, sink);
+    });
   } else {
-    response.set_content_provider(static_cast<size_t>(info.size()), "application/octet-stream",
-                                  [reader](size_t offset, size_t length, httplib::DataSink& sink) {
-                                    return reader.send(offset, length, sink);
-                                  });
+    response.set_content_provider(
+        static_cast<size_t>(info.size()), "application/octet-stream",
+        [reader](size_t offset, size_t length, httplib::DataSink& sink) { return reader.send(offset, length, sink); });
   }
   return 200;
 }

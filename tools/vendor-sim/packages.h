@@ -11,7 +11,7 @@
 namespace httplib {
 struct Request;
 struct Response;
-}
+}  // namespace httplib
 
 namespace vendorsim {
 

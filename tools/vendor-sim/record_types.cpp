@@ -36,8 +36,7 @@ const RecordType& infoModuloType() {
 const RecordType& paramAtualizadorType() {
   static const RecordType type{"TParamAtualizador",
                                "urn:UClassParametrosAtualizador",
-                               {{"CaminhoOrvalto", FieldType::Text},
-                                {"CaminhoAtualizadorBD", FieldType::Text}}};
+                               {{"CaminhoOrvalto", FieldType::Text}, {"CaminhoAtualizadorBD", FieldType::Text}}};
   return type;
 }
 

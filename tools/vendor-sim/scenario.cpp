@@ -13,8 +13,7 @@ namespace {
 
 const QStringList kEndpoints{"older", "newer", "history"};
 
-bool checkKeys(const QJsonObject& object, const std::set<QString>& allowed, const QString& where,
-               QString* error) {
+bool checkKeys(const QJsonObject& object, const std::set<QString>& allowed, const QString& where, QString* error) {
   for (auto it = object.begin(); it != object.end(); ++it) {
     if (it.key() != QLatin1String("comment") && !allowed.count(it.key())) {
       *error = QStringLiteral("%1: unknown key \"%2\"").arg(where, it.key());
@@ -30,8 +29,7 @@ std::set<QString> fieldNames(const RecordType& type) {
   return names;
 }
 
-bool checkRecord(const QJsonValue& value, const RecordType& type, const QString& where,
-                 QString* error);
+bool checkRecord(const QJsonValue& value, const RecordType& type, const QString& where, QString* error);
 
 bool checkModuleList(const QJsonValue& value, const QString& where, QString* error) {
   if (value.isNull() || value.isUndefined()) return true;
@@ -41,14 +39,12 @@ bool checkModuleList(const QJsonValue& value, const QString& where, QString* err
   }
   const QJsonArray modules = value.toArray();
   for (qsizetype i = 0; i < modules.size(); ++i) {
-    if (!checkRecord(modules[i], infoModuloType(), QStringLiteral("%1[%2]").arg(where).arg(i), error))
-      return false;
+    if (!checkRecord(modules[i], infoModuloType(), QStringLiteral("%1[%2]").arg(where).arg(i), error)) return false;
   }
   return true;
 }
 
-bool checkRecord(const QJsonValue& value, const RecordType& type, const QString& where,
-                 QString* error) {
+bool checkRecord(const QJsonValue& value, const RecordType& type, const QString& where, QString* error) {
   if (!value.isObject()) {
     *error = where + QStringLiteral(": must be an object");
     return false;
@@ -68,8 +64,7 @@ bool checkCustomers(const QJsonValue& value, const QString& where, QString* erro
   }
   const QJsonArray customers = value.toArray();
   for (qsizetype i = 0; i < customers.size(); ++i) {
-    if (!checkRecord(customers[i], infoClienteType(), QStringLiteral("%1[%2]").arg(where).arg(i), error))
-      return false;
+    if (!checkRecord(customers[i], infoClienteType(), QStringLiteral("%1[%2]").arg(where).arg(i), error)) return false;
   }
   return true;
 }
@@ -81,8 +76,8 @@ bool checkParametros(const QJsonValue& value, const QString& where, QString* err
 
 bool checkEndpoint(const QJsonObject& endpoint, const QString& where, QString* error) {
   if (!checkKeys(endpoint,
-                 {"present", "style", "user", "password", "protectWsdl", "checkSoapAction",
-                  "customers", "parametros", "operations"},
+                 {"present", "style", "user", "password", "protectWsdl", "checkSoapAction", "customers", "parametros",
+                  "operations"},
                  where, error))
     return false;
   const QString style = endpoint.value("style").toString("multiref");
@@ -94,8 +89,7 @@ bool checkEndpoint(const QJsonObject& endpoint, const QString& where, QString* e
   if (!checkParametros(endpoint.value("parametros"), where + ".parametros", error)) return false;
   const QJsonObject operations = endpoint.value("operations").toObject();
   for (auto it = operations.begin(); it != operations.end(); ++it) {
-    if (!checkKeys(it.value().toObject(),
-                   {"result", "noRecord", "fault", "faultCode", "httpStatus", "delayMs"},
+    if (!checkKeys(it.value().toObject(), {"result", "noRecord", "fault", "faultCode", "httpStatus", "delayMs"},
                    where + ".operations." + it.key(), error))
       return false;
   }
@@ -103,8 +97,7 @@ bool checkEndpoint(const QJsonObject& endpoint, const QString& where, QString* e
 }
 
 bool checkScenario(const QJsonObject& root, QString* error) {
-  if (!checkKeys(root, {"customers", "parametros", "endpoints", "packages", "smtp"}, "scenario", error))
-    return false;
+  if (!checkKeys(root, {"customers", "parametros", "endpoints", "packages", "smtp"}, "scenario", error)) return false;
   if (!checkCustomers(root.value("customers"), "customers", error)) return false;
   if (!checkParametros(root.value("parametros"), "parametros", error)) return false;
   const QJsonObject endpoints = root.value("endpoints").toObject();
@@ -117,8 +110,10 @@ bool checkScenario(const QJsonObject& root, QString* error) {
   }
   const QJsonObject packages = root.value("packages").toObject();
   for (auto it = packages.begin(); it != packages.end(); ++it) {
-    if (!checkKeys(it.value().toObject(), {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges", "redirect", "unsigned"},
-                   "packages." + it.key(), error))
+    if (!checkKeys(
+            it.value().toObject(),
+            {"status", "truncateAt", "bytesPerSecond", "chunked", "delayMs", "ignoreRanges", "redirect", "unsigned"},
+            "packages." + it.key(), error))
       return false;
   }
   return checkKeys(root.value("smtp").toObject(), {"user", "password", "rejectRecipients"}, "smtp", error);
@@ -130,9 +125,8 @@ std::optional<Scenario> Scenario::fromJson(const QByteArray& json, QString* erro
   QJsonParseError parseError;
   const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
   if (parseError.error != QJsonParseError::NoError) {
-    *error = QStringLiteral("scenario is not JSON: %1 at offset %2")
-                 .arg(parseError.errorString())
-                 .arg(parseError.offset);
+    *error =
+        QStringLiteral("scenario is not JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
     return std::nullopt;
   }
   if (!document.isObject()) {
@@ -203,8 +197,7 @@ SmtpConfig Scenario::smtp() const {
   return config;
 }
 
-ScenarioStore::ScenarioStore(QString file, Scenario initial)
-    : file_(std::move(file)), current_(std::move(initial)) {}
+ScenarioStore::ScenarioStore(QString file, Scenario initial) : file_(std::move(file)), current_(std::move(initial)) {}
 
 Scenario ScenarioStore::current() const {
   std::lock_guard lock(mutex_);

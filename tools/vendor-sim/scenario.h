@@ -18,7 +18,7 @@ struct OperationConfig {
   bool noRecord = false;         // record operations answer nil
   std::optional<QString> fault;  // SOAP fault with this text
   QString faultCode = QStringLiteral("Server");
-  int httpStatus = 0;            // non-zero: plain HTTP answer, no SOAP
+  int httpStatus = 0;  // non-zero: plain HTTP answer, no SOAP
   int delayMs = 0;
 };
 
@@ -34,13 +34,13 @@ struct EndpointConfig {
 };
 
 struct PackageConfig {
-  int status = 0;           // non-zero: answer this status instead of the file
-  qint64 truncateAt = -1;   // >= 0: cut the connection after this many bytes
+  int status = 0;          // non-zero: answer this status instead of the file
+  qint64 truncateAt = -1;  // >= 0: cut the connection after this many bytes
   qint64 bytesPerSecond = 0;
   bool chunked = false;
   int delayMs = 0;
-  bool ignoreRanges = false;  // answer a range request with the whole file (200)
-  QString redirect;         // non-empty: answer 302 to this address instead of the file
+  bool ignoreRanges = false;     // answer a range request with the whole file (200)
+  QString redirect;              // non-empty: answer 302 to this address instead of the file
   bool unsignedPackage = false;  // no signature is made for it
 };
 

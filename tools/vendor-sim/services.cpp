@@ -45,8 +45,7 @@ ServiceDef olderService() {
   s.wsdlPath = "/webRegistro.exe/wsdl/IRegistro";
   s.soapPath = "/webRegistro.exe/soap/IRegistro";
   s.operations = registroOperations(false);
-  s.prefixes = {"SOAP-ENV", "SOAP-ENC", "xsd", "xsi",
-                recordPrefixes(kRegistroNs, {"NS1", "NS2", "NS3", "NS4"})};
+  s.prefixes = {"SOAP-ENV", "SOAP-ENC", "xsd", "xsi", recordPrefixes(kRegistroNs, {"NS1", "NS2", "NS3", "NS4"})};
   return s;
 }
 
@@ -64,8 +63,7 @@ ServiceDef newerService() {
   s.decoyPath = "/WebRegistro/services/IRegistroPortHttps";
   s.wsdlPrefixed = true;
   s.operations = registroOperations(true);
-  s.prefixes = {"soapenv", "soapenc", "xs", "xsi",
-                recordPrefixes(kRegistroNs, {"ns4", "ns9", "ns2", "ns7"})};
+  s.prefixes = {"soapenv", "soapenc", "xs", "xsi", recordPrefixes(kRegistroNs, {"ns4", "ns9", "ns2", "ns7"})};
   return s;
 }
 
@@ -79,16 +77,15 @@ ServiceDef historyService() {
   s.wsdlPath = "/webVersoesClientes.exe/wsdl/IwebVersoesClientes";
   s.soapPath = "/webVersoesClientes.exe/soap/IwebVersoesClientes";
   s.fixedAction = std::string(kHistoryNs) + "#SincronizaVersao";
-  s.operations = {
-      {"SincronizaVersao",
-       {{"pCodCliente", ParamType::String},
-        {"pModulo", ParamType::String},
-        {"pVersao", ParamType::String},
-        {"pMaquina", ParamType::String}},
-       ResultType::Boolean},
-      {"SincronizaIdBd",
-       {{"pData", ParamType::String}, {"pIdBanco", ParamType::String}, {"pCodCliente", ParamType::String}},
-       ResultType::Boolean}};
+  s.operations = {{"SincronizaVersao",
+                   {{"pCodCliente", ParamType::String},
+                    {"pModulo", ParamType::String},
+                    {"pVersao", ParamType::String},
+                    {"pMaquina", ParamType::String}},
+                   ResultType::Boolean},
+                  {"SincronizaIdBd",
+                   {{"pData", ParamType::String}, {"pIdBanco", ParamType::String}, {"pCodCliente", ParamType::String}},
+                   ResultType::Boolean}};
   s.prefixes = {"env", "enc", "s", "i", recordPrefixes(kHistoryNs, {"q7", "q3", "q5", "q1"})};
   return s;
 }

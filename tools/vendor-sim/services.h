@@ -42,10 +42,10 @@ struct ServiceDef {
   std::string wsdlPath;
   bool wsdlByQuery = false;  // the WSDL is "<soapPath>?wsdl"
   std::string soapPath;
-  std::string fixedAction;   // non-empty: the one SOAPAction of every operation
-  std::string decoyPort;     // non-empty: a wrong port listed before the right one
+  std::string fixedAction;  // non-empty: the one SOAPAction of every operation
+  std::string decoyPort;    // non-empty: a wrong port listed before the right one
   std::string decoyPath;
-  bool wsdlPrefixed = false; // wsdl: elements with a prefix instead of the default namespace
+  bool wsdlPrefixed = false;  // wsdl: elements with a prefix instead of the default namespace
   std::vector<OperationDef> operations;
   Prefixes prefixes;
 

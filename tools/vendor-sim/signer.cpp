@@ -9,11 +9,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <cerrno>
+#include <optional>
 
 extern char** environ;
 
@@ -27,8 +27,8 @@ const QString kSuffix = QStringLiteral(".minisig");
 // no event loop.
 bool runMinisign(const QString& keyFile, const QString& file, const QString& output) {
   const QByteArray key = keyFile.toLocal8Bit(), in = file.toLocal8Bit(), out = output.toLocal8Bit();
-  const char* argv[] = {"minisign", "-S", "-W", "-s", key.constData(), "-m", in.constData(), "-x", out.constData(),
-                        nullptr};
+  const char* argv[] = {"minisign",      "-S",   "-W", "-s", key.constData(), "-m", in.constData(), "-x",
+                        out.constData(), nullptr};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);

@@ -1,14 +1,14 @@
 #include "smtp_server.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <thread>
 
 namespace vendorsim {
 
@@ -81,8 +81,7 @@ int SmtpServer::bind(int port) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t length = sizeof address;
-  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(listener_, 16) != 0 ||
+  if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 16) != 0 ||
       ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
     return -1;
   return ntohs(address.sin_port);

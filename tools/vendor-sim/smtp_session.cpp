@@ -122,8 +122,7 @@ std::string SmtpSession::onAuthPassword(const std::string& line) {
   state_ = State::Command;
   if (trimmed(line) == "*") return "501 5.7.0 Authentication cancelled";
   const QString password = fromBase64(line);
-  const bool accepted =
-      config_.user.isEmpty() || (pendingUser_ == config_.user && password == config_.password);
+  const bool accepted = config_.user.isEmpty() || (pendingUser_ == config_.user && password == config_.password);
   authEvent_(pendingUser_, accepted);
   if (!accepted) return "535 5.7.8 Authentication credentials invalid";
   authUser_ = pendingUser_;

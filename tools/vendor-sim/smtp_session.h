@@ -47,8 +47,8 @@ class SmtpSession {
   AuthEvent authEvent_;
   State state_ = State::Command;
   bool greeted_ = false;
-  QString authUser_;      // after a successful AUTH LOGIN
-  QString pendingUser_;   // between the two AUTH LOGIN steps
+  QString authUser_;     // after a successful AUTH LOGIN
+  QString pendingUser_;  // between the two AUTH LOGIN steps
   bool inTransaction_ = false;
   SmtpMessage message_;
 };

@@ -121,11 +121,9 @@ class AnswerWriter {
         return (value.isString() ? value.toString() == QLatin1String("true") : value.toBool()) ? "true" : "false";
       case FieldType::Integer:
         return std::to_string(value.isString() ? value.toString().toLongLong() : value.toInteger());
-      case FieldType::DateTime:
-        return value.isUndefined() ? kZeroDateTime : value.toString().toStdString();
+      case FieldType::DateTime: return value.isUndefined() ? kZeroDateTime : value.toString().toStdString();
       case FieldType::Text:
-      case FieldType::ModuleList:
-        break;
+      case FieldType::ModuleList: break;
     }
     QString text = value.isDouble() ? QString::number(value.toDouble(), 'g', 17) : value.toString();
     return text.replace(QLatin1String("${BASE}"), style_.base).toStdString();

@@ -35,8 +35,7 @@ std::string answerBody(const SoapCall& call, const OperationDef& op, const SoapR
   const EndpointConfig endpoint = call.scenario.endpoint(QString::fromStdString(call.service.key));
   const AnswerStyle style{endpoint.multiref, call.base};
   switch (op.result) {
-    case ResultType::Boolean:
-      return booleanResponse(call.service, op.name, config.result.value_or(true), style);
+    case ResultType::Boolean: return booleanResponse(call.service, op.name, config.result.value_or(true), style);
     case ResultType::InfoCliente: {
       const QJsonValue customer =
           config.noRecord ? QJsonValue::Null : findCustomer(endpoint.customers, request.parameters.value("VCGCCPF"));
@@ -68,15 +67,14 @@ SoapOutcome answerSoapCall(const SoapCall& call) {
   const OperationDef* op = service.find(request.operation);
   const EndpointConfig endpoint = call.scenario.endpoint(QString::fromStdString(service.key));
   if (request.nameSpace != service.nameSpace) {
-    outcome = fault(service, "Client",
-                    "No method \"" + request.operation + "\" in namespace \"" + request.nameSpace + "\"");
+    outcome =
+        fault(service, "Client", "No method \"" + request.operation + "\" in namespace \"" + request.nameSpace + "\"");
   } else if (!op) {
-    outcome = fault(service, "Client",
-                    "No method \"" + request.operation + "\" in interface " + service.interfaceName);
+    outcome = fault(service, "Client", "No method \"" + request.operation + "\" in interface " + service.interfaceName);
   } else if (endpoint.checkSoapAction && unquoted(call.soapAction) != service.soapAction(op->name)) {
-    outcome = fault(service, "Client",
-                    "SOAPAction mismatch: got \"" + call.soapAction + "\", want \"" +
-                        service.soapAction(op->name) + "\"");
+    outcome =
+        fault(service, "Client",
+              "SOAPAction mismatch: got \"" + call.soapAction + "\", want \"" + service.soapAction(op->name) + "\"");
   } else {
     const OperationConfig config =
         call.scenario.operation(QString::fromStdString(service.key), QString::fromStdString(op->name));

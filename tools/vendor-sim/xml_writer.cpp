@@ -66,9 +66,7 @@ XmlWriter& XmlWriter::close() {
   return *this;
 }
 
-XmlWriter& XmlWriter::leaf(std::string_view name, std::string_view text) {
-  return open(name).text(text).close();
-}
+XmlWriter& XmlWriter::leaf(std::string_view name, std::string_view text) { return open(name).text(text).close(); }
 
 std::string XmlWriter::finish() {
   while (!open_.empty()) close();
