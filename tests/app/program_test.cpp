@@ -115,7 +115,7 @@ TEST(ProgramaReal, UnderTheServiceManagerLinesReachTheJournalWithTheirLevelAndFa
   Programa servico("orvalto-term-diario");
   const quint16 porta = portaLivre();
   iniciaComoServico(servico, servico.exe(), porta);
-  ASSERT_TRUE(answersIdleStatus(porta, kEspera)) << servico.para().toStdString();
+  ASSERT_TRUE(answersIdleStatus(porta, std::chrono::milliseconds(kEspera))) << servico.para().toStdString();
 
   // A second copy says why in the journal and fails.
   Programa segunda("orvalto-term-diario-2");

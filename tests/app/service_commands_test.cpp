@@ -50,7 +50,7 @@ class ComandosDoServico : public ::testing::Test {
     QProcessEnvironment guardiao;
     guardiao.insert("ORVALTO_GUARDIAN", "fbguard");
     inst.start({"--headless"}, guardiao);
-    ASSERT_TRUE(answersIdleStatus(inst.port(), 60000)) << inst.stop().toStdString();
+    ASSERT_TRUE(answersIdleStatus(inst.port(), std::chrono::seconds(60))) << inst.stop().toStdString();
     auto db = connectTo(location);
     db->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?", {sim->olderBase(), sim->newerBase()});
     db->execute(

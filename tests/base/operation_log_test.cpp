@@ -81,7 +81,7 @@ TEST_F(LogFixture, TheFirstLineOfADayRemovesTheDayFilesOlderThanTheRetention) {
                            "ATLZ01011999.txt", "notas.log"})
     planta(nome);
   log.defineRetencao(90);
-  now = QDateTime(QDate(2026, 1, 1), QTime(0, 0, 1));
+  relogio.define(QDateTime(QDate(2026, 1, 1), QTime(0, 0, 1)));
   log.PGravaLog("primeira do dia");
   // 90 days before 1 January is 3 October: that day stays, the one before goes.
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),

@@ -364,7 +364,7 @@ TEST_F(Protocolo, TerminalsOutsideTheAllowedAddressesOrOverTheCapGetNothing) {
     auto t = connectTerminal(port, origem);
     if (!t) return;  // reset before the client saw the connection: nothing either
     t->envia("[STATUS]");
-    EXPECT_TRUE(aguarda([&] { return !t->conectado(); }, kEspera)) << origem.toStdString();
+    EXPECT_TRUE(waitUntil([&] { return !t->conectado(); }, kEspera)) << origem.toStdString();
     EXPECT_EQ(t->bytesRecebidos(), QByteArray()) << origem.toStdString();
   };
   fechadaSemResposta("127.0.0.2");

@@ -313,7 +313,7 @@ struct SignatureFixture : ::testing::Test, EngineFixture {
     f.write("[Seguranca]\r\n" + seguranca);
   }
   int rowsOf(const QString& name) {
-    return engine->CnOrvalto
+    return CnOrvalto()
         .query("SELECT COUNT(*) FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {sim.packageUrl(name)})
         .rows.first()
         .first()

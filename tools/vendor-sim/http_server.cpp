@@ -144,8 +144,9 @@ void SimHttpServer::handle(const httplib::Request& request, httplib::Response& r
     const Scenario scenario = scenario_.current();
     const PackageConfig config = scenario.package(name);
     const bool unsignedPackage = signature && scenario.package(name.chopped(8)).unsignedPackage;
-    entry.insert("status", signature ? serveSignature(packagesDir_, name, signKey_, unsignedPackage, config, response)
-                                     : servePackage(packagesDir_, name, config, request, response));
+    entry.insert("status",
+                 signature ? serveSignature(packagesDir_, name, signKey_, unsignedPackage, config, request, response)
+                           : servePackage(packagesDir_, name, config, request, response));
     record_.append(entry);
     routed = true;
   } else if (!routed) {

@@ -56,12 +56,12 @@ std::optional<QByteArray> sign(const QString& keyFile, const QString& package) {
 }  // namespace
 
 int serveSignature(const QString& folder, const QString& name, const QString& keyFile, bool unsignedPackage,
-                   const PackageConfig& config, httplib::Response& response) {
+                   const PackageConfig& config, const httplib::Request& request, httplib::Response& response) {
   if (config.status != 0 || folder.isEmpty() || QFileInfo(QDir(folder).filePath(name)).isFile())
-    return servePackage(folder, name, config, response);
+    return servePackage(folder, name, config, request, response);
   const QString package = QDir(folder).filePath(name.chopped(kSuffix.size()));
   if (keyFile.isEmpty() || unsignedPackage || !isPlainFileName(name) || !QFileInfo(package).isFile())
-    return servePackage({}, name, config, response);  // 404
+    return servePackage({}, name, config, request, response);  // 404
   const std::optional<QByteArray> signature = sign(keyFile, package);
   if (!signature) {
     response.status = 500;

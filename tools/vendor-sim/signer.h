@@ -6,8 +6,9 @@
 #include <QString>
 
 namespace httplib {
+struct Request;
 struct Response;
-}
+}  // namespace httplib
 
 namespace vendorsim {
 
@@ -17,6 +18,6 @@ namespace vendorsim {
 // with `keyFile` unless there is no key, no such package, or the package's
 // scenario says "unsigned" (404 then).
 int serveSignature(const QString& folder, const QString& name, const QString& keyFile, bool unsignedPackage,
-                   const PackageConfig& config, httplib::Response& response);
+                   const PackageConfig& config, const httplib::Request& request, httplib::Response& response);
 
 }  // namespace vendorsim
