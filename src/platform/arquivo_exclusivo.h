@@ -11,8 +11,9 @@
 namespace orvalto {
 
 // Removes the entry at `caminho` (a link itself, not what it points at) and
-// creates a new empty file there for writing with `modo`
-// (O_CREAT|O_EXCL|O_NOFOLLOW). The descriptor, or -1 with errno set.
+// creates a new empty file there with `modo` (O_CREAT|O_EXCL|O_NOFOLLOW),
+// open for reading too: a copy may be fixed up in place before it is kept.
+// The descriptor, or -1 with errno set.
 int criaArquivoExclusivo(const QString& caminho, mode_t modo);
 
 // `modo` without setuid, setgid, the sticky bit and others' write.
