@@ -22,6 +22,7 @@ TfrmConfiguraLocais::TfrmConfiguraLocais(const AppContext& ctx, quint16 porta, Q
       ctx_(ctx),
       server_(*this, ctx),
       servicos_(),
+      operacao_(ctx),
       busca_(
           ctx, [this]() -> TfrmAtualizador& { return garanteAtualizador(); }, servicos_, *this),
       agendador_(
@@ -70,6 +71,14 @@ void TfrmConfiguraLocais::ligaComponentes() {
                    [this](int numero) { enviaEmailFalha(numero); });
   conectaProtegido(ctx_, &processo_, &ProcessoAtualizacao::terminou, this, atualizacao,
                    [this] { busca_.aoTerminarAtualizacao(); });
+  // One long operation at a time: a run or a search asked for during
+  // another starts when that one has ended.
+  busca_.compartilha(operacao_);
+  agendador_.compartilha(operacao_);
+  conectaProtegido(ctx_, &operacao_, &OperacaoEmCurso::atualizacaoLiberada, this, atualizacao,
+                   [this] { FAtualizacao(); });
+  conectaProtegido(ctx_, &operacao_, &OperacaoEmCurso::liberada, this, busca,
+                   [this] { busca_.aoTerminarAtualizacao(); });
   // After every search, with its connection still open: the daily self-update.
   conectaProtegido(ctx_, &busca_, &BuscaNovasVersoes::buscaConcluida, this, busca,
                    [this] { garanteAtualizador().FAtualizaAtualizador(); });
@@ -100,6 +109,8 @@ void TfrmConfiguraLocais::FAtualizacao() {
     gravaLog(ctx_, "FAtualizacao: atualização já em andamento.");
     return;
   }
+  if (!operacao_.pedeAtualizacao()) return;
+  const OperacaoEmCurso::Posse posse(operacao_, OperacaoEmCurso::Tipo::Atualizacao);
   processo_.FAtualizacao();
 }
 

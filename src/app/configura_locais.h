@@ -14,6 +14,7 @@
 #include "terminal/terminal_server.h"
 #include "update/busca_novas_versoes.h"
 #include "update/envio_versao_diaria.h"
+#include "update/operacao_em_curso.h"
 #include "update/processo_atualizacao.h"
 
 #include <QObject>
@@ -63,7 +64,8 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   AgendadorAtualizacao& Agendador() { return agendador_; }
 
   // The update run (a terminal's "[ATUALIZAR]", the scheduled minute).
-  // Refused while one is going on.
+  // Refused while one is going on; asked for during a search, it starts
+  // when the search has ended.
   void FAtualizacao();
 
   // The shared update engine, created at creation and kept to the end.
@@ -120,6 +122,7 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   QTimer tmAgendamento_;
   std::unique_ptr<TfrmAtualizador> frmAtualizador_;
   SharedWebService servicos_;
+  OperacaoEmCurso operacao_;
   BuscaNovasVersoes busca_;
   AgendadorAtualizacao agendador_;
   TFEnviaEmail email_;

@@ -17,6 +17,8 @@ SecaoAtualizacao lerSecaoAtualizacao(const QString& exeDir) {
   const int dias = ini.value(kSecaoAtualizacao, "DiasLog").trimmed().toInt(&ok);
   if (ok && dias >= 0) s.DiasLog = dias;
   s.PastaLog = ini.value(kSecaoAtualizacao, "PastaLog").trimmed();
+  const double limite = ini.value(kSecaoAtualizacao, "LimiteAtualizadorBD").trimmed().replace(',', '.').toDouble(&ok);
+  if (ok && limite > 0) s.LimiteAtualizadorBD = limite;
   return s;
 }
 

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <system_error>
 #include <vector>
 
@@ -96,6 +98,21 @@ int ProcessoIniciado::aguardaFim() {
     if (r < 0 && errno != EINTR) terminou_ = true;
   }
   return codigo_;
+}
+
+}  // namespace orvalto
+
+namespace orvalto {
+
+int ProcessoIniciado::encerraGrupo(int carenciaMs, const std::function<void(int ms)>& espera) {
+  // The program leads a session of its own: its process group id is its pid.
+  const pid_t grupo = -pid_;
+  ::kill(grupo, SIGTERM);
+  const auto prazo = std::chrono::steady_clock::now() + std::chrono::milliseconds(carenciaMs);
+  // The group lives on while a child does, even after the program ended.
+  while ((emExecucao() || ::kill(grupo, 0) == 0) && std::chrono::steady_clock::now() < prazo) espera(50);
+  ::kill(grupo, SIGKILL);
+  return aguardaFim();
 }
 
 }  // namespace orvalto

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <sys/types.h>
+#include <functional>
 #include <memory>
 
 namespace orvalto {
@@ -33,6 +34,11 @@ class ProcessoIniciado {
   bool emExecucao();
   // Waits for the end; the exit code, or 128 + the signal that ended it.
   int aguardaFim();
+  // Ends the program and every process it started in its session: SIGTERM
+  // to the group, then, while any of them is left and for at most
+  // `carenciaMs`, `espera(ms)` (the caller's way to wait), then SIGKILL to
+  // whatever is left. Returns once the program has ended, like aguardaFim().
+  int encerraGrupo(int carenciaMs, const std::function<void(int ms)>& espera);
 
  private:
   explicit ProcessoIniciado(pid_t pid) : pid_(pid) {}

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <pthread.h>
 #include <sys/socket.h>
@@ -14,6 +15,7 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 std::atomic<bool> requested{false};
+int retencoes = 0;
 
 void onSignal(int) {
   requested = true;
@@ -51,9 +53,17 @@ void quitEventLoopOnTermination() {
   QObject::connect(notifier, &QSocketNotifier::activated, [] {
     char byte;
     [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-    QCoreApplication::quit();
+    if (retencoes == 0) QCoreApplication::quit();
   });
   // A signal that came before the loop ran is still waiting in the pipe.
+}
+
+RetencaoTermino::RetencaoTermino() { ++retencoes; }
+
+RetencaoTermino::~RetencaoTermino() {
+  // Queued: whoever released it finishes its own work first.
+  if (--retencoes == 0 && requested && QCoreApplication::instance())
+    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
 }
 
 }  // namespace orvalto

@@ -15,4 +15,16 @@ bool terminationRequested();
 // loop. Needs the application object.
 void quitEventLoopOnTermination();
 
+// Held by work that must not be cut once begun (the update run from its
+// structure update on): while one is held, a termination signal does not end
+// the event loops; the last one released ends the event loop (queued) when
+// a termination was asked for meanwhile. Window thread only.
+class RetencaoTermino {
+ public:
+  RetencaoTermino();
+  ~RetencaoTermino();
+  RetencaoTermino(const RetencaoTermino&) = delete;
+  RetencaoTermino& operator=(const RetencaoTermino&) = delete;
+};
+
 }  // namespace orvalto

@@ -44,10 +44,16 @@ AgendadorAtualizacao::AgendadorAtualizacao(const AppContext& ctx, std::function<
     : QObject(parent), ctx_(ctx), motor_(std::move(motor)), relataVersao_(std::move(relataVersao)) {}
 
 void AgendadorAtualizacao::TmAgendamentoTimer() noexcept {
+  if (operacao_ && !operacao_->livre()) {
+    gravaLog(ctx_, "TmAgendamentoTimer: banco de dados em uso por outra operação; fica para o próximo minuto.");
+    return;
+  }
+  std::optional<OperacaoEmCurso::Posse> posse;
+  if (operacao_) posse.emplace(*operacao_, OperacaoEmCurso::Tipo::Agendamento);
   TfrmAtualizador* motor = nullptr;
   try {
     motor = &motor_();
-    executa(*motor);
+    executa(*motor, posse);
   } catch (...) {
     gravaLog(ctx_, "TmAgendamentoTimer: " + textoDaExcecao(std::current_exception()));
   }
@@ -59,7 +65,7 @@ void AgendadorAtualizacao::TmAgendamentoTimer() noexcept {
   }
 }
 
-void AgendadorAtualizacao::executa(TfrmAtualizador& motor) {
+void AgendadorAtualizacao::executa(TfrmAtualizador& motor, std::optional<OperacaoEmCurso::Posse>& posse) {
   if (!motor.FConectaBanco()) return;
   motor.FConectaBases(true);
   switch (decideAgendamento(agora(), motor.FLeAgenda())) {
@@ -69,6 +75,8 @@ void AgendadorAtualizacao::executa(TfrmAtualizador& motor) {
       // whatever the run's outcome.
       if (isSignalConnected(QMetaMethod::fromSignal(&AgendadorAtualizacao::atualizacaoDevida))) {
         motor.PLimpaHoraAgendada();
+        // The run, started here, holds the engine itself.
+        posse.reset();
         emit atualizacaoDevida();
       }
       break;

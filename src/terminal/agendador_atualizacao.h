@@ -8,12 +8,14 @@
 #include "base/app_context.h"
 #include "base/relogio.h"
 #include "update/descoberta_versoes.h"
+#include "update/operacao_em_curso.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace orvalto {
 
@@ -48,6 +50,11 @@ class AgendadorAtualizacao : public QObject {
   // again.
   void TmAgendamentoTimer() noexcept;
 
+  // The tick holds the shared engine through `operacao`; a tick that finds
+  // it held (a search, a run, an earlier tick still showing its error) only
+  // logs, and the next tick does the work.
+  void compartilha(OperacaoEmCurso& operacao) { operacao_ = &operacao; }
+
   // The clock the ticks read; tests move it.
   Relogio agora = &QDateTime::currentDateTime;
 
@@ -57,11 +64,12 @@ class AgendadorAtualizacao : public QObject {
   void atualizacaoDevida();
 
  private:
-  void executa(TfrmAtualizador& motor);
+  void executa(TfrmAtualizador& motor, std::optional<OperacaoEmCurso::Posse>& posse);
 
   AppContext ctx_;
   std::function<TfrmAtualizador&()> motor_;
   std::function<void()> relataVersao_;
+  OperacaoEmCurso* operacao_ = nullptr;
 };
 
 }  // namespace orvalto

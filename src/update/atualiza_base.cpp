@@ -3,6 +3,7 @@
 #include "base/event_pump.h"
 #include "base/interaction.h"
 #include "base/mensagens_terminal.h"
+#include "base/secao_atualizacao.h"
 #include "base/servindo_eventos.h"
 #include "db/conexoes_ativas.h"
 #include "db/database_connector.h"
@@ -21,6 +22,8 @@
 #include "update/indicador_espera.h"
 #include "update/nome_pacote.h"
 
+#include <QElapsedTimer>
+
 #include <stdexcept>
 
 namespace orvalto {
@@ -28,6 +31,9 @@ namespace {
 
 const char* const kPrograma = "AtualizadorBD.exe";
 const char* const kTituloPainel = "Atualizando base de dados";
+// What the structure updater and its children get to end by themselves
+// once told to.
+constexpr int kCarenciaTerminoMs = 5000;
 
 std::runtime_error erro(const QString& texto) { return std::runtime_error(texto.toStdString()); }
 
@@ -47,6 +53,7 @@ AtualizaBase::AtualizaBase(const ContextoEstagio& contexto, IndicadorEspera& ind
       apagaVersaoItem_(std::move(apagaVersaoItem)) {}
 
 bool AtualizaBase::FAtualizaBase(SharedWebService& servicos) {
+  limiteExcedido_ = false;
   FConectaBases(contexto_.CnOrvalto(), true);
   contexto_.log("Iniciando Atualização de base.");
   contexto_.log("Cria Progresso");
@@ -172,18 +179,36 @@ int AtualizaBase::FExecutaEEspera(const QString& linhaComando, int modoJanela) {
 
 int AtualizaBase::FExecutaEEspera(const QStringList& argumentos, int modoJanela) {
   (void)modoJanela;
+  limiteExcedido_ = false;
+  const double minutos = secaoAtualizacaoOuPadrao(contexto_.app().exeDir).LimiteAtualizadorBD;
   QString motivo;
   const std::unique_ptr<ProcessoIniciado> processo = ProcessoIniciado::inicia(argumentos, &motivo);
   if (!processo) {
     contexto_.log("FExecutaEEspera: " + motivo);
     return -1;
   }
+  QElapsedTimer relogio;
+  relogio.start();
   while (processo->emExecucao()) {
+    if (relogio.elapsed() >= qint64(minutos * 60000)) {
+      encerraNoLimite(*processo, minutos);
+      return -1;
+    }
     pumpEvents();
     esperaServindoEventos(1000);
     contexto_.enviaTerminal(mensagem::execAndWait());
   }
   return processo->aguardaFim();
+}
+
+// A hung structure updater would keep the run, and every terminal waiting
+// on it, in progress for ever.
+void AtualizaBase::encerraNoLimite(ProcessoIniciado& processo, double minutos) {
+  limiteExcedido_ = true;
+  contexto_.log(QString("FExecutaEEspera: o programa passou do limite de %1 minutos (LimiteAtualizadorBD) e foi "
+                        "encerrado com os processos que iniciou.")
+                    .arg(minutos));
+  processo.encerraGrupo(kCarenciaTerminoMs, [](int ms) { esperaServindoEventos(ms); });
 }
 
 void AtualizaBase::mostraPainel() const {

@@ -6,7 +6,9 @@
 // versions folder, writes CAMINHO.DIR there (the database location) and
 // runs it with the argument "ORVALTO" (a Windows program through its
 // launcher), telling the requesting terminal once a second that it is
-// still waiting.
+// still waiting. It may run for LimiteAtualizadorBD minutes (section
+// [Atualizacao] of Atualizador.ini); past that it is ended with the
+// processes it started.
 #include "update/contexto_estagio.h"
 
 #include <QString>
@@ -17,6 +19,7 @@
 namespace orvalto {
 
 class DownloadPacotes;
+class ProcessoIniciado;
 class IndicadorEspera;
 class SharedWebService;
 class TDmWebService;
@@ -40,13 +43,20 @@ class AtualizaBase {
 
   // Starts the command line (split at blanks) and waits for its end while
   // serving events, sending "[EXECANDWAIT]:0|" to the requesting terminal
-  // once a second. The exit code, or -1 when the program could not start.
+  // once a second. The exit code, or -1 when the program could not start or
+  // ran past LimiteAtualizadorBD (then it and its children were ended, and
+  // limiteExcedido() is true until the next start).
   // There are no windows here: `modoJanela` changes nothing.
   int FExecutaEEspera(const QString& linhaComando, int modoJanela);
   // The same with the arguments given one by one, each passed whole.
   int FExecutaEEspera(const QStringList& argumentos, int modoJanela);
 
+  // The last program FExecutaEEspera started was ended at the limit: what
+  // it changed in the database is not to be trusted.
+  bool limiteExcedido() const { return limiteExcedido_; }
+
  private:
+  void encerraNoLimite(ProcessoIniciado& processo, double minutos);
   bool atualiza(TDmWebService& servico);
   bool usuariosLiberados();
   bool obtemPacote(const QString& endereco, const QString& versoes);
@@ -60,6 +70,7 @@ class AtualizaBase {
   DownloadPacotes& download_;
   Descompacta descompacta_;
   ApagaVersaoItem apagaVersaoItem_;
+  bool limiteExcedido_ = false;
 };
 
 }  // namespace orvalto

@@ -86,6 +86,9 @@ class TfrmAtualizador {
 
   // --- structure update and the end of a run ---
   bool FAtualizaBase(SharedWebService& servicos) { return atualizaBase_->FAtualizaBase(servicos); }
+  // The structure updater of the last FAtualizaBase was ended at its time
+  // limit.
+  bool FAtualizadorBDExcedeuLimite() const { return atualizaBase_->limiteExcedido(); }
   // Clears the refusal marks of VERSOESCAB after a successful run.
   void PLimpaRecusaAtualizacao();
   // The waiting indicator the long steps share; the run stops it at its end.

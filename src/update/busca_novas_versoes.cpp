@@ -4,9 +4,12 @@
 #include "base/handler_guard.h"
 #include "services/dm_web_service.h"
 #include "update/atualizador.h"
+#include "update/operacao_em_curso.h"
 #include "update/registro_estado.h"
 
 #include <QTimer>
+
+#include <optional>
 
 namespace orvalto {
 
@@ -15,17 +18,20 @@ BuscaNovasVersoes::BuscaNovasVersoes(const AppContext& ctx, std::function<TfrmAt
     : QObject(parent), ctx_(ctx), motor_(std::move(motor)), servicos_(servicos), estado_(estado) {}
 
 void BuscaNovasVersoes::FBuscaNovasVersoes() {
-  if (emAndamento_ || estado_.EmAtualizacao) {
+  if (emAndamento_ || estado_.EmAtualizacao || (operacao_ && !operacao_->livre())) {
     if (!pendente_) gravaLog(ctx_, "FBuscaNovasVersoes: busca adiada até o fim da busca ou atualização em andamento.");
     pendente_ = true;
     return;
   }
   emAndamento_ = true;
+  std::optional<OperacaoEmCurso::Posse> posse;
+  if (operacao_) posse.emplace(*operacao_, OperacaoEmCurso::Tipo::Busca);
   RegistroEstado registro(ctx_);
   registro.inicioBusca();
   executa();
   registro.fimBusca();
   emAndamento_ = false;
+  posse.reset();
   agendaPendente();
 }
 
@@ -53,7 +59,7 @@ void BuscaNovasVersoes::executa() {
 void BuscaNovasVersoes::aoTerminarAtualizacao() { agendaPendente(); }
 
 void BuscaNovasVersoes::agendaPendente() {
-  if (!pendente_ || emAndamento_ || estado_.EmAtualizacao) return;
+  if (!pendente_ || emAndamento_ || estado_.EmAtualizacao || (operacao_ && !operacao_->livre())) return;
   pendente_ = false;
   // After the current event handler has returned, on the same thread.
   QTimer::singleShot(0, this,

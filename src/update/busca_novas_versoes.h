@@ -11,6 +11,7 @@
 
 namespace orvalto {
 
+class OperacaoEmCurso;
 class TfrmAtualizador;
 class SharedWebService;
 struct EstadoTerminais;
@@ -34,6 +35,10 @@ class BuscaNovasVersoes : public QObject {
   bool emAndamento() const { return emAndamento_; }
   bool pendente() const { return pendente_; }
 
+  // The search holds the shared engine through `operacao` and waits, like
+  // during a run, while another operation holds it.
+  void compartilha(OperacaoEmCurso& operacao) { operacao_ = &operacao; }
+
  signals:
   // A search has asked the service, with the connection still open: the
   // daily self-update's turn.
@@ -49,6 +54,7 @@ class BuscaNovasVersoes : public QObject {
   const EstadoTerminais& estado_;
   bool emAndamento_ = false;
   bool pendente_ = false;
+  OperacaoEmCurso* operacao_ = nullptr;
 };
 
 }  // namespace orvalto

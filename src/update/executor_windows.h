@@ -5,14 +5,14 @@
 // "MZ"): such a program is started through a launcher, the command that
 // ExecutorWindows= in section [Atualizacao] of Atualizador.ini names, or
 // wine when that setting is absent and wine is on the PATH.
+#include "base/secao_atualizacao.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 namespace orvalto {
-
-inline constexpr const char* kSecaoAtualizacao = "Atualizacao";
 
 // True when the file starts with "MZ", the mark of a Windows program.
 bool ehProgramaWindows(const QString& caminho);

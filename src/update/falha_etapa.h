@@ -20,6 +20,9 @@ class FalhaEtapa : public std::runtime_error {
   // The run stops with nothing told and nothing logged (the step has said
   // why in its own log lines, if at all).
   static FalhaEtapa encerra() { return FalhaEtapa(QString(), QString(), Email::Nenhum, false); }
+  // The run stops with this line logged, the terminal told nothing and no
+  // mail.
+  static FalhaEtapa encerra(const QString& textoLog) { return FalhaEtapa(textoLog, QString(), Email::Nenhum, true); }
   // "[ERRO]:n|" to the terminal, then failure mail n; nothing logged.
   static FalhaEtapa comEmail(Email email) {
     const QString mensagemTerminal = mensagem::erro(static_cast<int>(email));

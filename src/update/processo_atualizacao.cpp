@@ -7,6 +7,7 @@
 #include "base/mensagens_terminal.h"
 #include "db/firebird_connection.h"
 #include "db/transactions.h"
+#include "platform/termination.h"
 #include "update/atualizador.h"
 #include "update/falha_etapa.h"
 
@@ -15,6 +16,8 @@ namespace {
 
 const char* const kTitulo = "Orvalto Atualizador";
 const QString kPrefixo = QStringLiteral("FAtualizacao: ");
+const QString kAtualizacaoInterrompida = QStringLiteral(
+    "Atualização interrompida: o programa está sendo encerrado; as versões pendentes continuam na fila.");
 
 }  // namespace
 
@@ -45,13 +48,25 @@ void ProcessoAtualizacao::FAtualizacao() {
   registro_.inicioAtualizacao();
   try {
     inicia(motor);
+    paraSeTerminando();
     etapas(motor);
   } catch (const FalhaEtapa& falha) {
-    trata(falha);
+    trata(desfecho(falha));
   } catch (...) {
-    trata(FalhaEtapa::erro(textoDaExcecao(std::current_exception())));
+    trata(desfecho(FalhaEtapa::erro(textoDaExcecao(std::current_exception()))));
   }
   termina(motor);
+  // A stop asked for during the run ends the program now.
+  retencao_.reset();
+}
+
+void ProcessoAtualizacao::paraSeTerminando() const {
+  if (!retencao_ && terminationRequested()) throw FalhaEtapa::encerra();
+}
+
+FalhaEtapa ProcessoAtualizacao::desfecho(const FalhaEtapa& falha) const {
+  if (!retencao_ && terminationRequested()) return FalhaEtapa::encerra(kAtualizacaoInterrompida);
+  return falha;
 }
 
 void ProcessoAtualizacao::inicia(TfrmAtualizador& motor) {
@@ -88,8 +103,19 @@ void ProcessoAtualizacao::etapas(TfrmAtualizador& motor) {
   recusaSeHaUsuarios(motor, mensagem::usuariosConectadosAntesDoBackup());
   passo(mensagem::atualizando(2), "Realizando Backup do Banco.");
   motor.FRealizaBackup();  // a failed backup throws its "[ERRO]:3|" text
+  // From here on the database changes: a stop waits for the run's end
+  // instead of leaving it half-updated. Nothing is served in between.
+  paraSeTerminando();
+  retencao_.emplace();
   passo(mensagem::atualizando(3), "Atualizando Base de Dados.");
-  exige(motor.FAtualizaBase(servicos_), FalhaEtapa::comEmail(Email::Base));
+  if (!motor.FAtualizaBase(servicos_)) {
+    // What a structure updater ended half-way did is not to be kept.
+    if (motor.FAtualizadorBDExcedeuLimite()) {
+      passo({}, "Realizando Restore do banco de dados..");
+      motor.FRestauraBackup();
+    }
+    throw FalhaEtapa::comEmail(Email::Base);
+  }
   passo(mensagem::atualizando(4), "Atualizando versão do EXE no servidor.");
   if (!motor.FTrocaVersoes(servicos_)) {
     passo({}, "Realizando Restore do banco de dados..");
@@ -110,6 +136,7 @@ void ProcessoAtualizacao::trata(const FalhaEtapa& falha) {
 
 void ProcessoAtualizacao::passo(const QString& mensagemTerminal, const QString& linhaLog) {
   pumpEvents();
+  paraSeTerminando();
   if (!mensagemTerminal.isEmpty()) envia(mensagemTerminal);
   if (!linhaLog.isEmpty()) log(linhaLog);
 }

@@ -3,14 +3,20 @@
 // attached, backs the database up, runs the structure updater, replaces the
 // executables and clears the refusal marks. It tells the requesting
 // terminal how far it has come, restores the backup when the executables
-// could not be replaced, and has the maker mailed when a step fails.
+// could not be replaced or the structure updater was ended at its limit, and
+// has the maker mailed when a step fails. A stop of the program before the
+// structure update ends the run quietly with the queue as it was; from the
+// structure update on, the run is carried to its end before the program
+// ends.
 #include "base/app_context.h"
+#include "platform/termination.h"
 #include "update/registro_estado.h"
 
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace orvalto {
 
@@ -56,6 +62,11 @@ class ProcessoAtualizacao : public QObject {
   // and the log line, each when given.
   void passo(const QString& mensagemTerminal, const QString& linhaLog);
   void recusaSeHaUsuarios(TfrmAtualizador& motor, const QString& mensagem);
+  // Before the structure update a stop of the program ends the run here.
+  void paraSeTerminando() const;
+  // What ends the run: `falha`, or the quiet end when it came with a stop
+  // before the structure update (a download cut by it, say).
+  FalhaEtapa desfecho(const FalhaEtapa& falha) const;
 
   // A line of the log after "FAtualizacao: ".
   void log(const QString& linha) const;
@@ -67,6 +78,8 @@ class ProcessoAtualizacao : public QObject {
   std::function<TfrmAtualizador&()> motor_;
   SharedWebService& servicos_;
   RegistroEstado registro_{ctx_};
+  // Held from the structure update to the run's end.
+  std::optional<RetencaoTermino> retencao_;
 };
 
 // Clears the refusal marks of VERSOESCAB; errors are ignored (older product

@@ -1,6 +1,8 @@
 // The built program killed (SIGKILL) in the middle of an update run and
 // started again: what it was writing never stays behind as a finished
-// file, and the next "[ATUALIZAR]" completes.
+// file, and the next "[ATUALIZAR]" completes. Stopped (SIGTERM) during a
+// run, it ends it quietly or carries it through; a hung structure updater
+// is ended at its limit.
 #include "support/installation.h"
 #include "support/product_db.h"
 #include "support/rar_archives.h"
@@ -26,6 +28,11 @@ using namespace orvalto::test;
 using namespace std::chrono_literals;
 
 namespace {
+
+// The structure updater the package brings: on its first run only it notes
+// its process id and sleeps; it hangs with a child; it waits until the
+// test lets it go.
+enum class Estrutura { DormePrimeiraVez, Trava, EsperaLiberacao };
 
 // The run's observable moments where the program is killed.
 enum class Ponto { Download, Backup, Estrutura, Extracao, Instalacao };
@@ -53,7 +60,8 @@ QStringList arquivosSob(const QString& pasta) {
 // update asked for, a product database and the maker's services.
 class Cenario {
  public:
-  explicit Cenario(bool bancoGrande) : inst_(QString("atlz-kill-%1").arg(::getpid())) {
+  explicit Cenario(bool bancoGrande, Estrutura estrutura = Estrutura::DormePrimeiraVez)
+      : inst_(QString("atlz-kill-%1").arg(::getpid())), estrutura_(estrutura) {
     location_ = freshDatabase();
     if (bancoGrande) cresceBanco();
     tamanhoBanco_ = QFileInfo(location_.section(':', 1)).size();
@@ -136,6 +144,22 @@ class Cenario {
   QString backups() const { return backups_.path(); }
   qint64 tamanhoBanco() const { return tamanhoBanco_; }
   QString estruturaRodando() const { return trabalho_.filePath("AtualizadorBD.pid"); }
+  QString liberaEstrutura() const { return trabalho_.filePath("libera"); }
+  pid_t pidEstrutura() const { return pid_t(readFile(estruturaRodando()).trimmed().toInt()); }
+  VendorSim& sim() { return sim_; }
+  int naFila() { return connectTo(location_)->query("SELECT * FROM VERSOESITEM").rows.size(); }
+
+  // The failure mails go to the simulator; `extra` adds lines to the
+  // [Atualizacao] section.
+  void configura(const QString& extra, int bytesPorSegundo = 8 << 20) {
+    writeFile(inst_.filePath("Atualizador.ini"),
+              QString("[Fornecedor]\r\nSmtpHost=127.0.0.1\r\nSmtpPorta=%1\r\nSmtpUsuario=notifica@fabricante.test\r\n"
+                      "SmtpSenha=senha1234\r\nEmailSuporte=suporte@fabricante.test\r\n[Atualizacao]\r\n%2\r\n")
+                  .arg(sim_.smtpPort())
+                  .arg(extra)
+                  .toUtf8());
+    sim_.setScenario(cenarioSim(bytesPorSegundo));
+  }
   QByteArray doPacote(const QString& nome) const { return readFile(trabalho_.filePath(nome)); }
   Installation& instalacao() { return inst_; }
 
@@ -158,15 +182,26 @@ class Cenario {
     writeFile(trabalho_.filePath("Fiscal.exe"), "Fiscal 2.0");
     runRar(trabalho_.path(), {"a", "-m0", sim_.packagesDir() + "/Modulos.rar", "PDV.exe", "Fiscal.exe"});
     const QString marca = estruturaRodando();
+    QString script;
+    switch (estrutura_) {
+      case Estrutura::DormePrimeiraVez:
+        script = "[ -e '%1' ] && exit 0\necho $$ > '%1.novo' && mv '%1.novo' '%1'\nexec sleep 30\n";
+        break;
+      case Estrutura::Trava: script = "sleep 600 &\necho $! > '%1.novo' && mv '%1.novo' '%1'\nwait\n"; break;
+      case Estrutura::EsperaLiberacao:
+        script = "echo $$ > '%1.novo' && mv '%1.novo' '%1'\nwhile [ ! -e '%2' ]; do sleep 0.05; done\n";
+        break;
+    }
     writeFile(trabalho_.filePath("AtualizadorBD.exe"),
-              QString("#!/bin/sh\n[ -e '%1' ] && exit 0\necho $$ > '%1.novo' && mv '%1.novo' '%1'\nexec sleep 30\n")
-                  .arg(marca)
-                  .toUtf8(),
-              0755);
+              ("#!/bin/sh\n" + script.replace("%1", marca).replace("%2", liberaEstrutura())).toUtf8(), 0755);
     runRar(trabalho_.path(), {"a", sim_.packagesDir() + "/AtualizadorBD.rar", "AtualizadorBD.exe"});
-    sim_.setScenario(
-        QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", "${BASE}/pacotes/AtualizadorBD.rar"}}},
-                    {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", 8 << 20}}}}}});
+    sim_.setScenario(cenarioSim(8 << 20));
+  }
+
+  static QJsonObject cenarioSim(int bytesPorSegundo) {
+    return QJsonObject{{"parametros", QJsonObject{{"CaminhoAtualizadorBD", "${BASE}/pacotes/AtualizadorBD.rar"}}},
+                       {"packages", QJsonObject{{"Modulos.rar", QJsonObject{{"bytesPerSecond", bytesPorSegundo}}}}},
+                       {"smtp", QJsonObject{{"user", "notifica@fabricante.test"}, {"password", "senha1234"}}}};
   }
 
   // The structure updater outlives a killed program: its sleep ends here.
@@ -178,6 +213,7 @@ class Cenario {
   }
 
   Installation inst_;
+  Estrutura estrutura_;
   VendorSim sim_;
   QTemporaryDir versoes_, backups_, trabalho_;
   QString location_;
@@ -242,5 +278,63 @@ TEST(KilledRun, RestartingLeavesNoHalfWrittenFileAndTheNextRunCompletes) {
       EXPECT_GE(QFileInfo(c.backups() + "/" + nome).size(), c.tamanhoBanco()) << nome.toStdString();
     }
     c.instalacao().stop();
+  }
+}
+
+TEST(StoppedRun, AHungStructureUpdaterIsEndedAtItsLimitAndTheDatabasePutBack) {
+  Cenario c(false, Estrutura::Trava);
+  c.configura("LimiteAtualizadorBD=0.02");  // 1.2 s
+  ASSERT_NO_FATAL_FAILURE(c.inicia());
+  const QString recebido = c.atualiza();
+  EXPECT_TRUE(recebido.contains("[ATUALIZANDO]:3|")) << recebido.toStdString();
+  EXPECT_TRUE(recebido.endsWith("[ERRO]:4|[STATUS]:0|")) << recebido.toStdString();
+  EXPECT_TRUE(c.logTem("passou do limite de 0.02 minutos (LimiteAtualizadorBD)"));
+  EXPECT_TRUE(c.logTem("\" restaurado de \"" + c.backups() + "/BkpOrvalto_"));
+  // The child the hung program started is gone with it.
+  const pid_t filho = c.pidEstrutura();
+  ASSERT_GT(filho, 1);
+  EXPECT_TRUE(waitUntil([&] { return ::kill(filho, 0) != 0; }, 10s));
+  EXPECT_TRUE(waitUntil([&] { return c.sim().mails().size() == 1; }, 20s));
+  c.instalacao().stop();
+}
+
+TEST(StoppedRun, AStopBeforeTheStructureUpdateEndsTheRunQuietlyAndOneAfterCarriesItThrough) {
+  {
+    SCOPED_TRACE("during the download");
+    Cenario c(false);
+    c.configura({}, 512 << 10);  // 16 s for the package
+    ASSERT_NO_FATAL_FAILURE(c.inicia());
+    auto t = connectTerminal(c.instalacao().port(), "127.0.0.3");
+    ASSERT_TRUE(t);
+    t->envia("[ATUALIZAR]");
+    ASSERT_TRUE(waitUntil([&] { return c.haEm(c.tmp(), "*.baixando"); }, 60s));
+    ::kill(static_cast<pid_t>(c.instalacao().process().processId()), SIGTERM);
+    ASSERT_TRUE(c.instalacao().process().waitForFinished(10000));
+    EXPECT_EQ(c.instalacao().process().exitCode(), 0);
+    EXPECT_TRUE(c.logTem("FAtualizacao: Atualização interrompida: o programa está sendo encerrado"));
+    EXPECT_FALSE(t->recebido().contains("[ERRO]")) << t->recebido().toStdString();
+    EXPECT_EQ(c.naFila(), 1);
+    EXPECT_TRUE(arquivosSob(c.backups()).isEmpty());
+    EXPECT_TRUE(c.sim().mails().isEmpty());
+  }
+  {
+    SCOPED_TRACE("during the structure update");
+    Cenario c(false, Estrutura::EsperaLiberacao);
+    c.configura({});
+    ASSERT_NO_FATAL_FAILURE(c.inicia());
+    auto t = connectTerminal(c.instalacao().port(), "127.0.0.3");
+    ASSERT_TRUE(t);
+    t->envia("[ATUALIZAR]");
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(c.estruturaRodando()); }, 60s));
+    ::kill(static_cast<pid_t>(c.instalacao().process().processId()), SIGTERM);
+    writeFile(c.liberaEstrutura(), "");
+    EXPECT_TRUE(t->aguardaRecebido("[ATUALIZANDO]:5|", 60000)) << t->recebido().toStdString();
+    ASSERT_TRUE(c.instalacao().process().waitForFinished(20000));
+    EXPECT_EQ(c.instalacao().process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(c.instalacao().process().exitCode(), 0);
+    EXPECT_FALSE(t->recebido().contains("[ERRO]")) << t->recebido().toStdString();
+    EXPECT_TRUE(c.logTem("FAtualizacao: Processo Concluido com Sucesso."));
+    EXPECT_EQ(c.naFila(), 0);
+    EXPECT_TRUE(c.sim().mails().isEmpty());
   }
 }

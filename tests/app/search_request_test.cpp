@@ -108,3 +108,76 @@ TEST(SearchRequest, BuscarAsksTheServiceStoresQueuesAndDownloadsWhileServingStat
   EXPECT_FALSE(watcher->recebido().contains("[PROGRESSO]"));
   EXPECT_EQ(form.Server().empresa().CodEmpresa, "001");
 }
+
+// A workstation's "[ATUALIZAR]" that arrives while a search waits for the
+// registration service is accepted and served after it: the run never
+// shares the connection with the search, and "[STATUS]" is answered
+// meanwhile.
+TEST(SearchRequest, AnUpdateAskedForDuringASearchRunsWhenTheSearchHasEnded) {
+  ensureQtApp();
+  testdb::Options options;
+  options.filiais = {{"001", "12345678000199"}};
+  const QString location = freshDatabase(options);
+  TrayFolder folder(location);
+  QTemporaryDir versoes, backups;
+  VendorSim sim;
+  const QJsonObject cliente{
+      {"CodCliente", "000123"}, {"CGCCPF", "12345678000199"}, {"QuantidadeBackup", 4}, {"ListaModulos", QJsonArray{}}};
+  sim.setScenario(
+      {{"customers", QJsonArray{cliente}},
+       {"parametros", QJsonObject{{"CaminhoOrvalto", sim.packageUrl("Orvalto.rar")}}},
+       {"endpoints",
+        QJsonObject{
+            {"newer", QJsonObject{{"operations", QJsonObject{{"FInfoCliente", QJsonObject{{"delayMs", 1500}}}}}}}}}});
+  TfrmConfiguraLocais form(folder.ctx, 0);
+  connectTo(location)->execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
+                               {sim.olderBase(), sim.newerBase()});
+  connectTo(location)->execute("UPDATE VERSOESCAB SET CAMINHOVERSOES = ?, CAMINHOLOCALBACKUP = ?",
+                               {versoes.path() + "/", backups.path() + "/"});
+  auto searcher = connectTerminal(form.Server().porta(), "127.0.0.1");
+  auto requester = connectTerminal(form.Server().porta(), "127.0.0.3");
+  ASSERT_TRUE(searcher && requester);
+  searcher->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|");
+  ASSERT_TRUE(aguarda([&] { return form.Server().empresa().CodEmpresa == "001"; }, 5000));
+
+  // The search runs inside this thread's event handling: the requests go
+  // from a timer while it waits for the service's answer.
+  const QString aceita = "FAtualizacao: atualização aceita; começa ao fim da busca de versões em andamento.";
+  QTimer probe;
+  probe.setInterval(20);
+  int passo = 0;
+  bool respondidaAntesDaAtualizacao = false;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    if (passo == 0 && sim.soapCalls("newer", "FInfoCliente").size() == 1) {
+      requester->envia("[ATUALIZAR]");
+      passo = 1;
+    } else if (passo == 1 && !folder.logLines().filter(aceita).isEmpty()) {
+      searcher->envia("[STATUS]");
+      passo = 2;
+    } else if (passo == 2 && searcher->recebido().contains("[STATUS]:0|")) {
+      respondidaAntesDaAtualizacao = folder.logLines().filter("FAtualizacao: Iniciando Processo").isEmpty();
+      passo = 3;
+      probe.stop();
+    }
+  });
+  probe.start();
+  searcher->envia("[BUSCAR]");
+  ASSERT_TRUE(aguarda([&] { return passo == 3; }, 20000)) << folder.logLines().join("\n").toStdString();
+  EXPECT_TRUE(respondidaAntesDaAtualizacao);
+
+  const QString fim = "FAtualizacao: PROCESSO FINALIZADO.";
+  ASSERT_TRUE(aguarda([&] { return !folder.logLines().filter(fim).isEmpty(); }, 30000))
+      << folder.logLines().join("\n").toStdString();
+  EXPECT_FALSE(requester->recebido().contains("[ERRO]")) << requester->recebido().toStdString();
+  // The run began after the search had ended (its last line).
+  const QStringList linhas = folder.logLines();
+  const auto primeira = [&](const QString& texto) {
+    for (qsizetype i = 0; i < linhas.size(); ++i)
+      if (linhas[i].contains(texto)) return i;
+    return qsizetype(-1);
+  };
+  const qsizetype inicio = primeira("FAtualizacao: Iniciando Processo de Atualização.");
+  ASSERT_GE(inicio, 0);
+  EXPECT_LT(primeira("Nao existem versoes disponivels para download"), inicio) << linhas.join("\n").toStdString();
+  EXPECT_EQ(folder.logLines().filter(fim).size(), 1);
+}
