@@ -209,7 +209,10 @@ class Cenario {
     QFile marca(estruturaRodando());
     if (!marca.open(QIODevice::ReadOnly)) return;
     const pid_t pid = pid_t(marca.readAll().trimmed().toInt());
-    if (pid > 1) ::kill(pid, SIGKILL);
+    // Only while that process is still the structure updater: an ended
+    // one's id may already belong to another program (the database server).
+    QFile linha(QString("/proc/%1/cmdline").arg(pid));
+    if (pid > 1 && linha.open(QIODevice::ReadOnly) && linha.readAll().contains("AtualizadorBD")) ::kill(pid, SIGKILL);
   }
 
   Installation inst_;
@@ -328,7 +331,7 @@ TEST(StoppedRun, AStopBeforeTheStructureUpdateEndsTheRunQuietlyAndOneAfterCarrie
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(c.estruturaRodando()); }, 60s));
     ::kill(static_cast<pid_t>(c.instalacao().process().processId()), SIGTERM);
     writeFile(c.liberaEstrutura(), "");
-    EXPECT_TRUE(t->aguardaRecebido("[ATUALIZANDO]:5|", 60000)) << t->recebido().toStdString();
+    EXPECT_TRUE(t->aguardaRecebido("[ATUALIZANDO]:5|", 60s)) << t->recebido().toStdString();
     ASSERT_TRUE(c.instalacao().process().waitForFinished(20000));
     EXPECT_EQ(c.instalacao().process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(c.instalacao().process().exitCode(), 0);

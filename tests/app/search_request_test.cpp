@@ -138,7 +138,7 @@ TEST(SearchRequest, AnUpdateAskedForDuringASearchRunsWhenTheSearchHasEnded) {
   auto requester = connectTerminal(form.Server().porta(), "127.0.0.3");
   ASSERT_TRUE(searcher && requester);
   searcher->envia("[CONFIGCLI]CODEMP:001|RAZEMP:Loja Modelo Ltda|NOMEMP:Centro|CGCEMP:12345678000199|");
-  ASSERT_TRUE(aguarda([&] { return form.Server().empresa().CodEmpresa == "001"; }, 5000));
+  ASSERT_TRUE(waitUntil([&] { return form.Server().empresa().CodEmpresa == "001"; }, 5s));
 
   // The search runs inside this thread's event handling: the requests go
   // from a timer while it waits for the service's answer.
@@ -162,11 +162,11 @@ TEST(SearchRequest, AnUpdateAskedForDuringASearchRunsWhenTheSearchHasEnded) {
   });
   probe.start();
   searcher->envia("[BUSCAR]");
-  ASSERT_TRUE(aguarda([&] { return passo == 3; }, 20000)) << folder.logLines().join("\n").toStdString();
+  ASSERT_TRUE(waitUntil([&] { return passo == 3; }, 20s)) << folder.logLines().join("\n").toStdString();
   EXPECT_TRUE(respondidaAntesDaAtualizacao);
 
   const QString fim = "FAtualizacao: PROCESSO FINALIZADO.";
-  ASSERT_TRUE(aguarda([&] { return !folder.logLines().filter(fim).isEmpty(); }, 30000))
+  ASSERT_TRUE(waitUntil([&] { return !folder.logLines().filter(fim).isEmpty(); }, 30s))
       << folder.logLines().join("\n").toStdString();
   EXPECT_FALSE(requester->recebido().contains("[ERRO]")) << requester->recebido().toStdString();
   // The run began after the search had ended (its last line).
