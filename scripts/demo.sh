@@ -97,8 +97,9 @@ cat > "$DEMO/cenario.json" <<JSON
 JSON
 curl -s "$H/_sim/reload" > /dev/null
 echo "simulator at $H, its SMTP server on port $SMTPPORT"
-printf '[Fornecedor]\r\nSmtpHost=127.0.0.1\r\nSmtpPorta=%s\r\nSmtpUsuario=notifica@fabricante.test\r\nSmtpSenha=senha1234\r\nEmailSuporte=suporte@fabricante.test\r\n' \
-  "$SMTPPORT" > "$DEMO/Atualizador.ini"
+# Everything the demo reaches is on loopback: the self-update's package too.
+printf '[Fornecedor]\r\nSmtpHost=127.0.0.1\r\nSmtpPorta=%s\r\nSmtpUsuario=notifica@fabricante.test\r\nSmtpSenha=senha1234\r\nEmailSuporte=suporte@fabricante.test\r\nAutoAtualizacaoURL=%s/downloadsversao/Orvalto.rar\r\n' \
+  "$SMTPPORT" "$H" > "$DEMO/Atualizador.ini"
 printf '[Atualizacao]\r\nExecutorWindows=%s\r\n' "$DEMO/executor windows.sh" >> "$DEMO/Atualizador.ini"
 echo "update PARALOGIN set WEBSERVICEWZQ = '$H', LINKWEBSERVICEWZQ = '$H/WebRegistro/services';
       update VERSOESCAB set CAMINHOVERSOES = '$DEMO/versoes/', CAMINHOLOCALBACKUP = '$DEMO/backups/'; commit;" | isql

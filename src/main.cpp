@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     return options.help ? 0 : 2;
   }
   // Before anything may reach the network: only the installation's sources.
-  defineFontesPermitidas(FontesPermitidas::daInstalacao(QFileInfo(runningExecutablePath()).absolutePath()));
+  defineFontesDaInstalacao(QFileInfo(runningExecutablePath()).absolutePath());
   // The settings on the command line: no single-instance check, no port,
   // so that they work beside the running service.
   if (options.mostraConfiguracao || options.alteraConfiguracao) {

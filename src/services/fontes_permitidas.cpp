@@ -56,6 +56,7 @@ QStringList hostsDoFornecedor(const QString& exeDir) {
 struct RegraDoProcesso {
   std::mutex trava;
   FontesPermitidas fontes = FontesPermitidas::doFabricante();
+  QString pastaInstalacao;  // not empty: the rule is read from there at each use
 };
 
 RegraDoProcesso& regra() {
@@ -110,14 +111,26 @@ QString FontesPermitidas::motivoRecusa(const QUrl& endereco) const {
 
 FontesPermitidas fontesPermitidas() {
   RegraDoProcesso& r = regra();
-  std::lock_guard<std::mutex> guarda(r.trava);
-  return r.fontes;
+  QString pasta;
+  {
+    std::lock_guard<std::mutex> guarda(r.trava);
+    if (r.pastaInstalacao.isEmpty()) return r.fontes;
+    pasta = r.pastaInstalacao;
+  }
+  return FontesPermitidas::daInstalacao(pasta);
 }
 
 void defineFontesPermitidas(const FontesPermitidas& fontes) {
   RegraDoProcesso& r = regra();
   std::lock_guard<std::mutex> guarda(r.trava);
   r.fontes = fontes;
+  r.pastaInstalacao.clear();
+}
+
+void defineFontesDaInstalacao(const QString& exeDir) {
+  RegraDoProcesso& r = regra();
+  std::lock_guard<std::mutex> guarda(r.trava);
+  r.pastaInstalacao = exeDir;
 }
 
 QString textoEnderecoRecusado(const QUrl& endereco, const QString& motivo) {

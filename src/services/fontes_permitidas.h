@@ -42,10 +42,14 @@ class FontesPermitidas {
   QStringList padroes_;
 };
 
-// The rule of this process: the maker's domain until the program sets its
-// installation's rule at start. Safe from any thread.
+// The rule of this process: the maker's domain until the program names its
+// installation, whose Atualizador.ini is then read at each transfer (like
+// every other value of that file, a change applies without a restart).
+// Safe from any thread.
 FontesPermitidas fontesPermitidas();
+// A fixed rule (the tests that run the program's parts in their process).
 void defineFontesPermitidas(const FontesPermitidas& fontes);
+void defineFontesDaInstalacao(const QString& exeDir);
 
 // "Endereço recusado: <address> (<reason>)", the password left out.
 QString textoEnderecoRecusado(const QUrl& endereco, const QString& motivo);

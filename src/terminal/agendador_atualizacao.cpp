@@ -12,15 +12,6 @@ namespace {
 
 constexpr int kJanelaMinutos = 5;
 
-// Characters 1-2 or 4-5 of an "HH:MM" text as a number.
-int parteDaHora(const QString& hora, int posicao) {
-  bool ok = false;
-  const int valor = hora.mid(posicao, 2).toInt(&ok);
-  if (!ok)
-    throw std::runtime_error(QString("'%1' is not a valid integer value").arg(hora.mid(posicao, 2)).toStdString());
-  return valor;
-}
-
 }  // namespace
 
 DecisaoAgendamento decideAgendamento(const QDateTime& agora, const AgendaGravada& agenda) {

@@ -18,14 +18,6 @@ namespace {
 
 QDateTime comoData(const QVariant& valor) { return valor.isNull() ? dataZero() : valor.toDateTime(); }
 
-int numeroEm(const QString& texto, int posicao) {
-  bool ok = false;
-  const int n = texto.mid(posicao, 2).toInt(&ok);
-  if (!ok)
-    throw std::runtime_error(QString("'%1' is not a valid integer value").arg(texto.mid(posicao, 2)).toStdString());
-  return n;
-}
-
 const char* const kUpdateCab =
     "UPDATE  VERSOESCAB SET                                   VERSOESCAB.ATUALIZARBASE  = \"S\",                   "
     "VERSOESCAB.FAZERBACKUP    = :PFAZERBACKUP,         VERSOESCAB.NUMEROBACKUP   = :PNUMEROBACKUP   ";
@@ -42,6 +34,14 @@ const char* const kInsertItem =
 
 }  // namespace
 
+int parteDaHora(const QString& hora, int posicao) {
+  bool ok = false;
+  const int valor = hora.mid(posicao, 2).toInt(&ok);
+  if (!ok)
+    throw std::runtime_error(QString("'%1' is not a valid integer value").arg(hora.mid(posicao, 2)).toStdString());
+  return valor;
+}
+
 DescobertaVersoes::DescobertaVersoes(const ContextoEstagio& contexto, DownloadPacotes& download)
     : contexto_(contexto), download_(download) {}
 
@@ -53,9 +53,9 @@ bool DescobertaVersoes::FAgendamentoPosterior(const QString& hora, const QDateTi
   if (dataGravada < data) return true;
   if (horaGravada.isEmpty()) return true;
   if (hora.isEmpty()) return false;
-  const int hGravada = numeroEm(horaGravada, 0), hNova = numeroEm(hora, 0);
+  const int hGravada = parteDaHora(horaGravada, 0), hNova = parteDaHora(hora, 0);
   if (hGravada != hNova) return hGravada < hNova;
-  return numeroEm(horaGravada, 3) < numeroEm(hora, 3);
+  return parteDaHora(horaGravada, 3) < parteDaHora(hora, 3);
 }
 
 bool DescobertaVersoes::FGravaDadosCliente(const TInfoCliente& cliente, AgendaAReportar& agenda) {

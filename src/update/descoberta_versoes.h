@@ -19,6 +19,10 @@ struct AgendaAReportar {
 inline QDateTime dataSemAgendamento() { return QDateTime(QDate(1889, 12, 31), QTime(0, 0)); }
 inline QDateTime dataZero() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
 
+// Characters 1-2 (posicao 0) or 4-5 (posicao 3) of an "HH:MM" text as a
+// number; anything else throws std::runtime_error with the product's text.
+int parteDaHora(const QString& hora, int posicao);
+
 // The service's hour that means "no update scheduled".
 inline constexpr const char* kHoraSemAgendamento = "00:15";
 
