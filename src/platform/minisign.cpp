@@ -148,10 +148,13 @@ Verificacao verificaArquivo(const Assinatura& assinatura, const QList<ChavePubli
 }
 
 QString textoId(const QByteArray& id) {
-  // minisign prints the id as a little-endian number.
+  // minisign prints the id as a little-endian number, in hexadecimal
+  // without leading zeros.
   QByteArray invertido;
   for (auto it = id.crbegin(); it != id.crend(); ++it) invertido.append(*it);
-  return QString::fromLatin1(invertido.toHex().toUpper());
+  QString texto = QString::fromLatin1(invertido.toHex().toUpper());
+  while (texto.size() > 1 && texto.startsWith('0')) texto.remove(0, 1);
+  return texto;
 }
 
 }  // namespace orvalto::minisign
