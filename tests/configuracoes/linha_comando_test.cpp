@@ -33,6 +33,21 @@ struct Resultado {
   QString erros;
 };
 
+// The settings form of the installation, on a connection of its own,
+// loaded as the window loads it.
+struct FormularioNaInstalacao {
+  FormularioNaInstalacao(const Installation& inst, const QString& location)
+      : ctx{inst.folder(), inst.exeName(), nullptr, &ui}, origem(connectTo(location)) {
+    form.PCarregaConfiguracoes();
+  }
+  ScriptedInteraction ui;
+  AppContext ctx;
+  std::unique_ptr<FbConnection> origem;
+  QString modo;
+  quint16 tecla = 0;
+  FormularioConfiguracoes form{{ctx, [this]() -> const FbConnection& { return *origem; }, nullptr, {}}, modo, tecla};
+};
+
 class LinhaDeComando : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -171,13 +186,10 @@ TEST_F(LinhaDeComando, AnAcceptedChangeIsWhatTheFormAndTheServiceClientRead) {
   r = roda({"--configura", "USAPROXY=S"}, "chave9\n");
   ASSERT_EQ(r.codigo, 0) << r.erros.toStdString();
 
-  ScriptedInteraction ui;
-  const AppContext ctx{inst.folder(), inst.exeName(), nullptr, &ui};
-  auto origem = connectTo(location);
-  QString modo;
-  const quint16 tecla = 0;
-  FormularioConfiguracoes form({ctx, [&]() -> const FbConnection& { return *origem; }, nullptr, {}}, modo, tecla);
-  form.PCarregaConfiguracoes();
+  FormularioNaInstalacao aberto(inst, location);
+  FormularioConfiguracoes& form = aberto.form;
+  const QString& modo = aberto.modo;
+  const std::unique_ptr<FbConnection>& origem = aberto.origem;
   EXPECT_EQ(modo, "A");
   EXPECT_EQ(form.CAMINHOLOCALBACKUP.texto, backup.path() + "/copias/");
   EXPECT_EQ(form.CAMINHOVERSOES.texto, versoes.path() + "/");
@@ -219,13 +231,8 @@ TEST_F(LinhaDeComando, ASaveKeepsWhatItDoesNotTouch) {
   // The window: a load and a save that changes the proxy's port keep the
   // password whole; one that changes only a folder leaves PARALOGIN alone.
   db->execute("UPDATE VERSOESCAB SET USAPROXY = 'S'");
-  ScriptedInteraction ui;
-  const AppContext ctx{inst.folder(), inst.exeName(), nullptr, &ui};
-  auto origem = connectTo(location);
-  QString modo;
-  const quint16 tecla = 0;
-  FormularioConfiguracoes form({ctx, [&]() -> const FbConnection& { return *origem; }, nullptr, {}}, modo, tecla);
-  form.PCarregaConfiguracoes();
+  FormularioNaInstalacao aberto(inst, location);
+  FormularioConfiguracoes& form = aberto.form;
   EXPECT_EQ(form.EdtSenha.texto, senhaLonga);
   const auto grava = [&] {
     auto cn = connectTo(location);
