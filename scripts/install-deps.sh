@@ -20,7 +20,7 @@ packages=(
   firebird3.0-server firebird3.0-utils firebird-dev libfbclient2
   libunrar5 libunrar-headers rar unrar
   libcurl4-openssl-dev libpugixml-dev libinih-dev libcpp-httplib-dev
-  libsodium-dev minisign
+  libsodium-dev minisign libssl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth procps python3
   lintian systemd

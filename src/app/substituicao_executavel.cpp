@@ -2,8 +2,11 @@
 
 #include "base/app_context.h"
 #include "base/handler_guard.h"
+#include "platform/arquivo_aberto.h"
+#include "platform/executavel.h"
 #include "platform/files.h"
 #include "platform/pacote_instalado.h"
+#include "update/registro_arquivos.h"
 
 #include <QDate>
 
@@ -38,6 +41,15 @@ bool deixaAoPacote(const AppContext& ctx) {
   return true;
 }
 
+// The versions folder is shared with the workstations: a copy there is
+// taken only when this program placed it or nobody else could have.
+QString motivoRecusa(const AppContext& ctx, const ArquivoAberto& candidato) {
+  if (const QString motivo = motivoNaoExecutavel(candidato.caminho()); !motivo.isEmpty()) return motivo;
+  const QByteArray registrado = RegistroArquivos(ctx.exeDir).hashDe(candidato.caminho());
+  if (!registrado.isEmpty() && candidato.sha256() == registrado) return {};
+  return candidato.motivoDonoNaoConfiavel();
+}
+
 }  // namespace
 
 bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes) {
@@ -45,11 +57,18 @@ bool PTrocaExecutavel(const AppContext& ctx, const QString& caminhoVersoes) {
   if (!fileExists(p.candidate)) return false;
   if (!(dosFileTime(p.candidate) > dosFileTime(p.running))) return false;
   if (deixaAoPacote(ctx)) return false;
+  QString motivo;
+  const std::optional<ArquivoAberto> candidato = ArquivoAberto::abre(p.candidate, &motivo);
+  if (candidato) motivo = motivoRecusa(ctx, *candidato);
+  if (!motivo.isEmpty()) {
+    gravaLog(ctx, QString("A cópia %1 não substitui o executável: %2.").arg(p.candidate, motivo), NivelLog::Aviso);
+    return false;
+  }
   if (fileExists(p.oldCopy)) deleteFile(p.oldCopy);
   // A failed rename leaves the running file where it is; copying over it
   // would then fail too, so stop here.
   if (!renameFile(p.running, p.oldCopy)) return false;
-  if (copyFile(p.candidate, p.running, false)) return true;
+  if (copyFile(candidato->caminhoLeitura(), p.running, false)) return true;
   renameFile(p.oldCopy, p.running);
   return false;
 }

@@ -18,9 +18,11 @@ struct CaminhosSubstituicao {
 // candidate is the bare name in the current folder.
 CaminhosSubstituicao caminhosSubstituicao(const AppContext& ctx, const QString& caminhoVersoes);
 
-// When the candidate is strictly newer (DOS file times): deletes an old
-// copy, renames the running file to it and copies the candidate in its
-// place. If that copy fails, the old copy is renamed back so that a file
+// When the candidate is strictly newer (DOS file times), can run on this
+// machine and is either the copy the self-update placed (its recorded
+// SHA-256) or owned by root or this program's user and writable by nobody
+// else (a log line says why another is left alone): deletes an old copy,
+// renames the running file to it and copies the candidate in its place. If that copy fails, the old copy is renamed back so that a file
 // with the executable's name always exists. An executable installed by the
 // Debian package is left to the package manager (a log line, once a day).
 // Returns true when replaced.

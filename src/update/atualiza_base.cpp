@@ -10,6 +10,7 @@
 #include "db/firebird_connection.h"
 #include "db/schema.h"
 #include "db/sql_helpers.h"
+#include "platform/arquivo_aberto.h"
 #include "platform/codepage.h"
 #include "platform/copia_duravel.h"
 #include "platform/files.h"
@@ -21,6 +22,7 @@
 #include "update/extracao_ao_lado.h"
 #include "update/indicador_espera.h"
 #include "update/nome_pacote.h"
+#include "update/registro_arquivos.h"
 
 #include <QElapsedTimer>
 
@@ -87,8 +89,8 @@ bool AtualizaBase::atualiza(TDmWebService& servico) {
   if (!usuariosLiberados()) return false;
   contexto_.log("Verificou usuários conectados.");
   const QString versoes = FCaminhoVersoes(cn);
-  if (!obtemPacote(endereco, versoes)) return false;
-  if (!extraiPacote(versoes + FNomeArquivoUrl(endereco), versoes)) return false;
+  const std::optional<ArquivoAberto> pacote = obtemPacote(endereco, versoes);
+  if (!pacote || !extraiPacote(*pacote, versoes)) return false;
   apagaVersaoItem_(endereco);
   contexto_.log("Apagou caminho atualizadorbd do banco");
 
@@ -119,23 +121,31 @@ bool AtualizaBase::usuariosLiberados() {
   return true;
 }
 
-bool AtualizaBase::obtemPacote(const QString& endereco, const QString& versoes) {
-  const QString pacote = versoes + FNomeArquivoUrl(endereco);
+std::optional<ArquivoAberto> AtualizaBase::obtemPacote(const QString& endereco, const QString& versoes) {
   contexto_.log("Verificando Atualizabd.rar");
-  if (!fileExists(pacote)) download_.FBaixaArquivo(endereco, versoes, true);
+  std::optional<ArquivoAberto> pacote = download_.pacoteConfiavel(endereco, versoes, true);
   contexto_.log("Download Atualizabd.rar concluido.");
   mostraPainel();
-  return fileExists(pacote);
+  return pacote;
 }
 
 // The package's files reach the versions folder only once all of them
 // extracted. A package that does not extract is deleted, so the next run
 // fetches it again instead of failing on the same file for ever.
-bool AtualizaBase::extraiPacote(const QString& pacote, const QString& versoes) {
+bool AtualizaBase::extraiPacote(const ArquivoAberto& pacote, const QString& versoes) {
+  const auto extrai = [this, &pacote](const QString& arquivo, const QString& pasta) {
+    return descompacta_(arquivo, pasta, pacote.caminhoLeitura());
+  };
+  // Hashed where it was extracted, before it reaches the shared folder.
+  const auto guardaHash = [this](const QString& aoLado) {
+    const std::optional<ArquivoAberto> programa = ArquivoAberto::abre(aoLado + kPrograma);
+    hashPrograma_ = programa ? sha256ServindoEventos(*programa) : QByteArray();
+  };
+  hashPrograma_.clear();
   QString motivo;
-  if (extraiAoLado(descompacta_, pacote, versoes, &motivo)) return true;
-  deleteFile(pacote);
-  contexto_.log("Pacote apagado para ser baixado novamente: " + pacote);
+  if (extraiAoLado(extrai, pacote.caminho(), versoes, &motivo, guardaHash)) return true;
+  deleteFile(pacote.caminho());
+  contexto_.log("Pacote apagado para ser baixado novamente: " + pacote.caminho());
   contexto_.log("Erro durante atualização da base de dados: " + motivo);
   return false;
 }
@@ -151,6 +161,10 @@ bool AtualizaBase::executaAtualizador(const QString& versoes) {
   const QString programa = versoes + kPrograma;
   if (!fileExists(programa)) {
     contexto_.log(QString("%1 não encontrado no pacote.").arg(kPrograma));
+    return false;
+  }
+  if (!programaIntacto(programa)) {
+    deleteFile(programa);
     return false;
   }
   // A package made on Windows brings it without an execute bit; a Windows
@@ -171,6 +185,16 @@ bool AtualizaBase::executaAtualizador(const QString& versoes) {
   if (codigo != 0) contexto_.log(QString("%1 terminou com o código %2.").arg(kPrograma).arg(codigo));
   contexto_.log("Execução com sucesso");
   return true;
+}
+
+// The program about to start must be the one the package brought.
+bool AtualizaBase::programaIntacto(const QString& programa) {
+  QString motivo;
+  const std::optional<ArquivoAberto> arquivo = ArquivoAberto::abre(programa, &motivo);
+  if (arquivo && !hashPrograma_.isEmpty() && sha256ServindoEventos(*arquivo) == hashPrograma_) return true;
+  if (motivo.isEmpty()) motivo = "o arquivo não é o que o pacote trouxe";
+  contexto_.log(QString("%1 não foi executado: %2.").arg(kPrograma, motivo));
+  return false;
 }
 
 int AtualizaBase::FExecutaEEspera(const QString& linhaComando, int modoJanela) {

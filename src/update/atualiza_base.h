@@ -15,9 +15,11 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace orvalto {
 
+class ArquivoAberto;
 class DownloadPacotes;
 class ProcessoIniciado;
 class IndicadorEspera;
@@ -26,8 +28,10 @@ class TDmWebService;
 
 class AtualizaBase {
  public:
-  // Extracts an archive into a folder; false when it could not.
-  using Descompacta = std::function<bool(const QString& arquivo, const QString& pastaDestino)>;
+  // Extracts an archive into a folder, reading it from `leitura` (see
+  // ArquivoAberto); false when it could not.
+  using Descompacta =
+      std::function<bool(const QString& arquivo, const QString& pastaDestino, const QString& leitura)>;
   // Removes a queued package: its VERSOESITEM rows and its file.
   using ApagaVersaoItem = std::function<bool(const QString& endereco)>;
 
@@ -59,8 +63,9 @@ class AtualizaBase {
   void encerraNoLimite(ProcessoIniciado& processo, double minutos);
   bool atualiza(TDmWebService& servico);
   bool usuariosLiberados();
-  bool obtemPacote(const QString& endereco, const QString& versoes);
-  bool extraiPacote(const QString& pacote, const QString& versoes);
+  std::optional<ArquivoAberto> obtemPacote(const QString& endereco, const QString& versoes);
+  bool extraiPacote(const ArquivoAberto& pacote, const QString& versoes);
+  bool programaIntacto(const QString& programa);
   void gravaCaminhoDir(const QString& versoes);
   bool executaAtualizador(const QString& versoes);
   void mostraPainel() const;
@@ -71,6 +76,9 @@ class AtualizaBase {
   Descompacta descompacta_;
   ApagaVersaoItem apagaVersaoItem_;
   bool limiteExcedido_ = false;
+  // The structure updater's SHA-256 as extracted: a copy swapped in the
+  // shared folder before it starts is not run.
+  QByteArray hashPrograma_;
 };
 
 }  // namespace orvalto

@@ -29,7 +29,9 @@ void TfrmAtualizador::montaEstagios() {
   // The structure updater's package is extracted and dequeued like any other.
   atualizaBase_ = std::make_unique<AtualizaBase>(
       contexto_, *indicador_, *download_,
-      [this](const QString& arquivo, const QString& pasta) { return FDescompactaArquivo(arquivo, pasta); },
+      [this](const QString& arquivo, const QString& pasta, const QString& leitura) {
+        return FDescompactaArquivo(arquivo, pasta, leitura);
+      },
       [this](const QString& endereco) { return troca_->FApagaVersaoItem(endereco); });
   autoAtualizacao_ = std::make_unique<AutoAtualizacao>(contexto_, *download_);
 }
@@ -58,9 +60,9 @@ void TfrmAtualizador::PConfiguraServicos(TDmWebService& servico) {
   orvalto::PConfiguraServicos(servico, CnOrvalto, ctx_.exeDir);
 }
 
-bool TfrmAtualizador::FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino) {
+bool TfrmAtualizador::FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino, const QString& leitura) {
   TfrmProgressoDescompactado janela(contexto_);
-  return janela.FDescompactaArquivo(arquivo, pastaDestino);
+  return janela.FDescompactaArquivo(arquivo, pastaDestino, leitura);
 }
 
 int TfrmAtualizador::FContaConexoes() { return orvalto::FContaConexoes(CnOrvalto); }

@@ -67,7 +67,7 @@ class TfrmAtualizador {
   // Extracts one archive into an existing folder, with a progress window
   // for this call only (a stage that extracts several keeps its own
   // TfrmProgressoDescompactado instead).
-  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino);
+  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino, const QString& leitura = {});
 
   // --- attached users, folders, backup and restore ---
   int FContaConexoes();

@@ -3,12 +3,15 @@
 #include "base/estado_terminais.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
+#include "platform/arquivo_aberto.h"
 #include "platform/codepage.h"
 #include "platform/executavel.h"
 #include "platform/files.h"
 #include "platform/pacote_instalado.h"
 #include "services/fornecedor.h"
 #include "update/download_pacotes.h"
+#include "update/pasta_privada.h"
+#include "update/registro_arquivos.h"
 #include "update/progresso_descompactado.h"
 
 #include <QCoreApplication>
@@ -81,20 +84,20 @@ bool AutoAtualizacao::executa() {
     throw std::runtime_error("não foi possível criar a pasta " + pastaTmp.toStdString());
 
   const QString endereco = lerFornecedor(contexto_.app().exeDir).AutoAtualizacaoURL;
-  if (!download_.FBaixaArquivo(endereco, pastaTmp, false)) {
+  const std::optional<ArquivoAberto> aberto = download_.pacoteConfiavel(endereco, pastaTmp, false);
+  if (!aberto) {
     contexto_.log(QString::fromUtf8("Erro ao realizar o download do atualizador automático."));
     return false;
   }
-  // Leftovers of an earlier attempt must not pass for this package's files.
-  for (const QString& nome : {contexto_.app().exeName, QString(kExecutavelPacote)})
-    for (QString sobra = arquivoSemCaixa(pastaTmp, nome); !sobra.isEmpty(); sobra = arquivoSemCaixa(pastaTmp, nome))
-      if (!deleteFile(sobra)) break;
-
-  if (fileExists(pacote)) {
-    if (!janelaDescompactacao_) janelaDescompactacao_ = std::make_unique<TfrmProgressoDescompactado>(contexto_);
-    if (!janelaDescompactacao_->FDescompactaArquivo(pacote, pastaTmp)) return false;
-  }
-  const QString extraido = executavelExtraido(pastaTmp);
+  // Extracted where only this program writes: what is kept is what the
+  // package brought, and no leftover of an earlier attempt can pass for it.
+  QString motivo;
+  const std::unique_ptr<QTemporaryDir> extracao = criaPastaPrivada(&motivo);
+  if (!extracao) throw std::runtime_error(motivo.toStdString());
+  const QString pastaExtracao = extracao->path() + '/';
+  if (!janelaDescompactacao_) janelaDescompactacao_ = std::make_unique<TfrmProgressoDescompactado>(contexto_);
+  if (!janelaDescompactacao_->FDescompactaArquivo(aberto->caminho(), pastaExtracao, aberto->caminhoLeitura())) return false;
+  const QString extraido = executavelExtraido(pastaExtracao);
   if (extraido.isEmpty()) return false;
   contexto_.log(QString::fromUtf8("Renomeando versão antiga para OLD."));
   return guardaCopia(extraido, pastaVersoes);
@@ -135,6 +138,13 @@ bool AutoAtualizacao::guardaCopia(const QString& extraido, const QString& pastaV
     // Without the kept copy the restart would bring back the same program.
     contexto_.log(QString("FAtualizaAtualizador: não foi possível copiar %1 para %2.").arg(extraido, guardado));
     return false;
+  }
+  // The replacement at the program's end takes this copy only while it is
+  // the one placed here.
+  try {
+    RegistroArquivos(contexto_.app().exeDir).grava(guardado, sha256DoArquivo(extraido));
+  } catch (const std::exception& e) {
+    contexto_.log("FAtualizaAtualizador: não foi possível registrar a cópia: " + QString::fromUtf8(e.what()));
   }
   marcaReinicio();
   return true;

@@ -8,11 +8,13 @@
 #include "db/firebird_connection.h"
 #include "db/schema.h"
 #include "db/sql_helpers.h"
+#include "platform/arquivo_aberto.h"
 #include "platform/copia_duravel.h"
 #include "platform/files.h"
 #include "update/indicador_espera.h"
 #include "update/nome_pacote.h"
 #include "update/percentual_download.h"
+#include "update/registro_arquivos.h"
 #include "update/transferencia_http.h"
 #include "update/verificacao_assinatura.h"
 
@@ -157,9 +159,12 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
     arquivo.close();
     deleteFile(nomeRetomada(destino));
     exigeAssinatura(contexto_, endereco, arquivo.fileName());  // a refused package is never named
-    deleteFile(destino);                                       // a leftover of the same name is replaced
+    const std::optional<ArquivoAberto> gravado = ArquivoAberto::abre(arquivo.fileName());
+    const QByteArray hash = gravado ? sha256ServindoEventos(*gravado) : QByteArray();
+    ::unlink(QFile::encodeName(destino).constData());  // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());
+    registra(destino, hash);
     const QString fim = "Download do arquivo " + nome + " concluido.";
     contexto_.balao(fim);
     contexto_.log(fim);
@@ -199,8 +204,7 @@ bool DownloadPacotes::FBaixaVersoes(bool janelaProgresso) {
     QStringList falhas;
     for (int i = 0; i < fila.rows.size(); ++i) {
       const QString endereco = fila.value(i, "VERSAOAATUALIZAR").toString();
-      if (fileExists(pastaTmp + FNomeArquivoUrl(endereco))) continue;
-      if (!FBaixaArquivo(endereco, pastaTmp, janelaProgresso)) falhas.append(" " + FNomeArquivoUrl(endereco));
+      if (!pacoteConfiavel(endereco, pastaTmp, janelaProgresso)) falhas.append(" " + FNomeArquivoUrl(endereco));
     }
     if (!falhas.isEmpty()) {
       contexto_.log("[ERRO]:2|Erro ao realizar Download de versão: " + falhas.join(","));
@@ -210,6 +214,56 @@ bool DownloadPacotes::FBaixaVersoes(bool janelaProgresso) {
   } catch (const std::exception& e) {
     contexto_.log(QString::fromUtf8(e.what()));
     return false;
+  }
+}
+
+std::optional<ArquivoAberto> DownloadPacotes::pacoteConfiavel(const QString& endereco, const QString& pasta,
+                                                             bool janelaProgresso) {
+  const QString pacote = pasta + FNomeArquivoUrl(endereco);
+  QString motivo;
+  if (QFileInfo(pacote).isSymLink() || QFileInfo::exists(pacote)) {
+    if (std::optional<ArquivoAberto> aberto = abreSeConfiavel(endereco, pacote, &motivo)) return aberto;
+    contexto_.log("Pacote " + pacote + " não foi usado e será baixado novamente: " + motivo);
+    ::unlink(QFile::encodeName(pacote).constData());
+  }
+  if (!FBaixaArquivo(endereco, pasta, janelaProgresso)) return std::nullopt;
+  std::optional<ArquivoAberto> aberto = abreSeConfiavel(endereco, pacote, &motivo);
+  if (!aberto) contexto_.log("Pacote " + pacote + " não foi usado: " + motivo);
+  return aberto;
+}
+
+// What the program wrote is known by its hash; anything else must at least
+// be out of other users' reach, and signed as a download must be.
+std::optional<ArquivoAberto> DownloadPacotes::abreSeConfiavel(const QString& endereco, const QString& pacote,
+                                                              QString* motivo) {
+  std::optional<ArquivoAberto> aberto = ArquivoAberto::abre(pacote, motivo);
+  if (!aberto) return std::nullopt;
+  const QByteArray hash = sha256ServindoEventos(*aberto);
+  const QByteArray registrado = RegistroArquivos(contexto_.app().exeDir).hashDe(pacote);
+  if (!registrado.isEmpty()) {
+    if (hash == registrado) return aberto;
+    *motivo = "o conteúdo não é o que o programa gravou";
+    return std::nullopt;
+  }
+  *motivo = aberto->motivoDonoNaoConfiavel();
+  if (!motivo->isEmpty()) return std::nullopt;
+  try {
+    exigeAssinatura(contexto_, endereco, aberto->caminhoLeitura());
+  } catch (const std::exception& e) {
+    *motivo = QString::fromUtf8(e.what());
+    return std::nullopt;
+  }
+  registra(pacote, hash);
+  return aberto;
+}
+
+void DownloadPacotes::registra(const QString& pacote, const QByteArray& hash) const {
+  if (hash.isEmpty()) return;
+  try {
+    RegistroArquivos(contexto_.app().exeDir).grava(pacote, hash);
+  } catch (const std::exception& e) {
+    // Without its record the package is judged by its owner next time.
+    contexto_.log("Não foi possível registrar o pacote " + pacote + ": " + QString::fromUtf8(e.what()));
   }
 }
 

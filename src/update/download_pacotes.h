@@ -7,11 +7,13 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QNetworkAccessManager;
 
 namespace orvalto {
 
+class ArquivoAberto;
 class IndicadorEspera;
 
 class DownloadPacotes {
@@ -28,6 +30,15 @@ class DownloadPacotes {
   // the transfer completed; the file appears under its name only then.
   bool FBaixaArquivo(const QString& endereco, const QString& pasta, bool janelaProgresso);
 
+  // The package of `endereco` in `pasta` (ending with a separator), opened
+  // for reading. One already there is used only when it is what this
+  // program wrote (the SHA-256 recorded then), or, with no record, when it
+  // belongs to root or to this program's user, nobody else may write it
+  // and its signature passes as a fresh download's must. Otherwise, or
+  // when it is missing, it is fetched (again). Empty, logged, when it
+  // cannot be had.
+  std::optional<ArquivoAberto> pacoteConfiavel(const QString& endereco, const QString& pasta, bool janelaProgresso);
+
   void IdHTTP1WorkBegin(qint64 total);
   void IdHTTP1Work(qint64 recebidos);
 
@@ -37,6 +48,8 @@ class DownloadPacotes {
  private:
   QNetworkAccessManager& IdHTTP1();
   void defineEmDownload(bool valor) const;
+  std::optional<ArquivoAberto> abreSeConfiavel(const QString& endereco, const QString& pacote, QString* motivo);
+  void registra(const QString& pacote, const QByteArray& hash) const;
 
   ContextoEstagio contexto_;
   IndicadorEspera& indicador_;

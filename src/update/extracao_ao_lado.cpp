@@ -37,7 +37,8 @@ bool move(const QString& de, const QString& para, QString* erro) {
 
 }  // namespace
 
-bool extraiAoLado(const ExtraiArquivo& extrai, const QString& pacote, const QString& pasta, QString* erro) {
+bool extraiAoLado(const ExtraiArquivo& extrai, const QString& pacote, const QString& pasta, QString* erro,
+                  const AntesDeMover& antesDeMover) {
   QTemporaryDir aoLado(pasta + ".extraindo-XXXXXX");
   if (!aoLado.isValid()) {
     if (erro) *erro = "não foi possível criar uma pasta temporária em " + pasta + ": " + aoLado.errorString();
@@ -47,6 +48,7 @@ bool extraiAoLado(const ExtraiArquivo& extrai, const QString& pacote, const QStr
     if (erro) *erro = "não foi possível descompactar o pacote " + QFileInfo(pacote).fileName();
     return false;
   }
+  if (antesDeMover) antesDeMover(aoLado.path() + '/');
   return move(aoLado.path(), QDir(pasta).absolutePath(), erro);
 }
 

@@ -43,7 +43,8 @@ TfrmProgressoDescompactado::TfrmProgressoDescompactado(const ContextoEstagio& co
 
 TfrmProgressoDescompactado::~TfrmProgressoDescompactado() = default;
 
-bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino) {
+bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino,
+                                                     const QString& leitura) {
   const QString erro = "FDescompactaArquivo: Erro ao descompactar o arquivo " + arquivo + ": ";
   // Asked again while its own extraction lets events through: the window
   // and its component are busy.
@@ -57,10 +58,11 @@ bool TfrmProgressoDescompactado::FDescompactaArquivo(const QString& arquivo, con
   Timer1.start();
   if (ui) ui->extractionShow(arquivo);
   publica();
-  if (fileExists(arquivo) && folderExists(pastaDestino)) {
+  const QString origem = leitura.isEmpty() ? arquivo : leitura;
+  if (fileExists(origem) && folderExists(pastaDestino)) {
     emDescompactacao_ = true;
     DFUnRar1.Directory = pastaDestino;
-    DFUnRar1.FileName = arquivo;
+    DFUnRar1.FileName = origem;
     const QString exeDir = contexto_.app().exeDir;
     DFUnRar1.LimiteEntradas = quint64(numeroSeguranca(exeDir, kChaveLimiteEntradas, qint64(kLimiteEntradasPadrao)));
     DFUnRar1.LimiteBytes =

@@ -39,11 +39,10 @@ class TfrmProgressoDescompactado {
   // True only when every entry was extracted. A missing archive or folder
   // is false without a word; an archive that cannot be opened is a warning
   // dialog; any other failure is a log line naming the archive and the
-  // library's result. The event loop runs meanwhile.
-  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino);
-
-  // The files and links the last call wrote (also when it failed).
-  const QStringList& ArquivosExtraidos() const { return DFUnRar1.ArquivosGravados(); }
+  // library's result. The event loop runs meanwhile. `leitura`, when
+  // given, is where the archive's bytes are read from (an opened file's
+  // name, see ArquivoAberto); `arquivo` then only names it.
+  bool FDescompactaArquivo(const QString& arquivo, const QString& pastaDestino, const QString& leitura = {});
 
   // The component's progress event: moves the gauge.
   void DFUnRar1Progress(quint32 FilesProcessed, quint32 FileCount);

@@ -5,6 +5,7 @@
 #include "db/schema.h"
 #include "db/sql_helpers.h"
 #include "db/transactions.h"
+#include "platform/arquivo_aberto.h"
 #include "platform/files.h"
 #include "services/dm_web_service.h"
 #include "update/configura_servicos.h"
@@ -12,6 +13,7 @@
 #include "update/instalacao_executaveis.h"
 #include "update/lista_arquivos.h"
 #include "update/nome_pacote.h"
+#include "update/pasta_privada.h"
 #include "update/progresso_descompactado.h"
 
 #include <QDir>
@@ -56,8 +58,16 @@ bool TrocaVersoes::FTrocaVersoes(SharedWebService& servicos) {
     const QString pastaTmp = pastaVersoes + "TMP" + QDir::separator();
     contexto_.log("Criando pasta temporaria caso não exista.");
     if (!folderExists(pastaTmp) && !createFolder(pastaTmp)) return false;
-    if (!preparaPacotes(fila, pastaTmp, progresso)) return false;
-    if (!instalaExecutaveis(pastaVersoes, pastaTmp)) return false;
+    // Only what this run extracted, where nobody else can write, is installed.
+    QString motivo;
+    const std::unique_ptr<QTemporaryDir> extracao = criaPastaPrivada(&motivo);
+    if (!extracao) {
+      contexto_.log(kErro + motivo);
+      return false;
+    }
+    const QString pastaExtracao = extracao->path() + '/';
+    if (!preparaPacotes(fila, pastaTmp, pastaExtracao, progresso)) return false;
+    if (!instalaExecutaveis(pastaVersoes, pastaExtracao)) return false;
     limpaTemporaria(pastaTmp);
 
     contexto_.log("Limpando tabela VERSOESITEM");
@@ -89,7 +99,7 @@ bool TrocaVersoes::FTrocaVersoes(SharedWebService& servicos) {
   }
 }
 
-bool TrocaVersoes::preparaPacotes(const QueryResult& fila, const QString& pastaTmp,
+bool TrocaVersoes::preparaPacotes(const QueryResult& fila, const QString& pastaTmp, const QString& pastaExtracao,
                                   TfrmProgressoDescompactado& progresso) {
   for (int i = 0; i < fila.rows.size(); ++i) {
     const QString endereco = fila.value(i, "VERSAOAATUALIZAR").toString();
@@ -101,22 +111,21 @@ bool TrocaVersoes::preparaPacotes(const QueryResult& fila, const QString& pastaT
       return false;
     }
     const QString pacote = pastaTmp + nome;
-    if (!fileExists(pacote)) download_.FBaixaArquivo(endereco, pastaTmp, true);
+    const std::optional<ArquivoAberto> aberto = download_.pacoteConfiavel(endereco, pastaTmp, true);
     contexto_.log("Descompactando arquivo " + pacote);
-    if (!fileExists(pacote)) {
+    if (!aberto) {
       contexto_.log(kErro + QString("pacote ") + nome + " não encontrado; nada foi instalado.");
       return false;
     }
-    if (!progresso.FDescompactaArquivo(pacote, pastaTmp)) return descartaPacote(pacote, progresso);
+    if (!progresso.FDescompactaArquivo(pacote, pastaExtracao, aberto->caminhoLeitura())) return descartaPacote(pacote);
   }
   return true;
 }
 
 // A package that does not extract is deleted, so that the next run fetches
-// it again instead of failing on the same file for ever; what it managed
-// to write goes too, so none of it is installed later.
-bool TrocaVersoes::descartaPacote(const QString& pacote, const TfrmProgressoDescompactado& progresso) {
-  for (const QString& arquivo : progresso.ArquivosExtraidos()) removeEntrada(arquivo);
+// it again instead of failing on the same file for ever. What it managed to
+// write goes with the run's extraction folder.
+bool TrocaVersoes::descartaPacote(const QString& pacote) {
   removeEntrada(pacote);
   contexto_.log("Pacote apagado para ser baixado novamente: " + pacote);
   contexto_.log(kErro + QString("não foi possível descompactar o pacote ") + QFileInfo(pacote).fileName() +
@@ -124,18 +133,18 @@ bool TrocaVersoes::descartaPacote(const QString& pacote, const TfrmProgressoDesc
   return false;
 }
 
-bool TrocaVersoes::instalaExecutaveis(const QString& pastaVersoes, const QString& pastaTmp) {
+bool TrocaVersoes::instalaExecutaveis(const QString& pastaVersoes, const QString& pastaExtracao) {
   contexto_.log("Carrega lista de executaveis");
   QStringList executaveis;
-  PListaArquivos(executaveis, pastaTmp, true, "exe");
+  PListaArquivos(executaveis, pastaExtracao, true, "exe");
   PRecuperaInstalacaoInterrompida(pastaVersoes);
   InstalacaoExecutaveis instalacao(pastaVersoes, QDate::currentDate());
   for (const QString& executavel : executaveis) {
     const QString nome = QFileInfo(executavel).fileName();
     contexto_.log("Renomeando versão antiga para OLD.");
-    // Only the top of the temporary folder is installed; what sits in
+    // Only the top of the extraction folder is installed; what sits in
     // folders is not.
-    if (executavel != pastaTmp + nome) continue;
+    if (executavel != pastaExtracao + nome) continue;
     if (!instalacao.instala(executavel)) {
       instalacao.desfaz();
       contexto_.log(kErro + instalacao.erro() + "; os executáveis já trocados voltaram às versões anteriores.");

@@ -1,7 +1,7 @@
 #pragma once
-// The executable replacement stage: extracts every queued package into the
-// versions folder's TMP/ folder, puts the executables found there into the
-// versions folder (the replaced ones keep a dated old-copy name), empties
+// The executable replacement stage: extracts every queued package (kept in
+// the versions folder's TMP/ folder) into a folder of the program's own,
+// puts the executables found there into the versions folder (the replaced ones keep a dated old-copy name), empties
 // TMP/, removes the installed rows from VERSOESITEM and tells the
 // registration service which modules were updated.
 //
@@ -42,9 +42,10 @@ class TrocaVersoes {
   bool FApagaVersaoItem(const QString& endereco);
 
  private:
-  bool preparaPacotes(const QueryResult& fila, const QString& pastaTmp, TfrmProgressoDescompactado& progresso);
-  bool descartaPacote(const QString& pacote, const TfrmProgressoDescompactado& progresso);
-  bool instalaExecutaveis(const QString& pastaVersoes, const QString& pastaTmp);
+  bool preparaPacotes(const QueryResult& fila, const QString& pastaTmp, const QString& pastaExtracao,
+                      TfrmProgressoDescompactado& progresso);
+  bool descartaPacote(const QString& pacote);
+  bool instalaExecutaveis(const QString& pastaVersoes, const QString& pastaExtracao);
   void limpaTemporaria(const QString& pastaTmp);
 
   ContextoEstagio contexto_;

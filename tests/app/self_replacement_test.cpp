@@ -1,6 +1,8 @@
 #include "app/substituicao_executavel.h"
 #include "base/app_context.h"
+#include "platform/arquivo_aberto.h"
 #include "support/files.h"
+#include "update/registro_arquivos.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orvalto;
@@ -21,14 +24,21 @@ struct SelfReplacement : ::testing::Test {
   QDateTime base{QDate(2025, 3, 4), QTime(10, 0, 0)};
   QString versionsFolder() const { return versions.path() + "/"; }
   void SetUp() override { writeFile(ctx.exePath(), "running", base); }
+  // A program this machine runs, told apart by `marker`, as the candidate.
+  QString candidate(const QByteArray& marker, const QDateTime& when, int mode = 0755) {
+    const QString path = versions.filePath(ctx.exeName);
+    writeFile(path, readFile("/bin/true") + marker, when);
+    EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+    return path;
+  }
 };
 
 }  // namespace
 
 TEST_F(SelfReplacement, NewerCandidateTakesThePlaceAndTheOldOneIsKept) {
-  writeFile(versions.filePath(ctx.exeName), "newer", base.addSecs(2));
+  candidate("newer", base.addSecs(2));
   EXPECT_TRUE(PTrocaExecutavel(ctx, versionsFolder()));
-  EXPECT_EQ(readFile(ctx.exePath()), "newer");
+  EXPECT_TRUE(readFile(ctx.exePath()).endsWith("newer"));
   EXPECT_EQ(readFile(ctx.besideExe("OLD-orvalto-atualizador")), "running");
 }
 
@@ -44,9 +54,24 @@ TEST_F(SelfReplacement, EqualOrOlderCandidatesChangeNothing) {
 
 TEST_F(SelfReplacement, AnExistingOldCopyIsReplaced) {
   writeFile(ctx.besideExe("OLD-orvalto-atualizador"), "ancient", base.addDays(-10));
-  writeFile(versions.filePath(ctx.exeName), "newer", base.addDays(1));
+  candidate("newer", base.addDays(1));
   EXPECT_TRUE(PTrocaExecutavel(ctx, versionsFolder()));
   EXPECT_EQ(readFile(ctx.besideExe("OLD-orvalto-atualizador")), "running");
+}
+
+// The versions folder is shared with the workstations.
+TEST_F(SelfReplacement, ACopyOthersCouldHaveWrittenIsTakenOnlyWhenTheSelfUpdatePlacedIt) {
+  const QString path = candidate("planted", base.addDays(1), 0777);
+  EXPECT_FALSE(PTrocaExecutavel(ctx, versionsFolder()));
+  writeFile(path, "not a program", base.addDays(1));
+  ::chmod(QFile::encodeName(path).constData(), 0755);
+  EXPECT_FALSE(PTrocaExecutavel(ctx, versionsFolder()));
+  EXPECT_EQ(readFile(ctx.exePath()), "running");
+
+  candidate("placed", base.addDays(1), 0777);
+  RegistroArquivos(ctx.exeDir).grava(path, sha256DoArquivo(path));
+  EXPECT_TRUE(PTrocaExecutavel(ctx, versionsFolder()));
+  EXPECT_TRUE(readFile(ctx.exePath()).endsWith("placed"));
 }
 
 TEST_F(SelfReplacement, MissingCandidateOrEmptyFolderChangeNothing) {

@@ -57,8 +57,9 @@ void pack(const Fake& f, const QString& folder, const QString& package) {
   ASSERT_EQ(rar.exitCode(), 0) << rar.readAllStandardError().toStdString();
 }
 
-// The extraction the engine gets: rar extracts its own archives.
-bool extractWithRar(const QString& archive, const QString& folder) {
+// The extraction the engine gets: rar extracts its own archives (by name: the
+// engine's opened file is not rar's).
+bool extractWithRar(const QString& archive, const QString& folder, const QString&) {
   QProcess rar;
   rar.start("rar", {"x", "-idq", "-o+", archive, folder});
   return rar.waitForFinished(30000) && rar.exitStatus() == QProcess::NormalExit && rar.exitCode() == 0;

@@ -83,8 +83,8 @@ TEST_F(AutoAtualizacaoTest, AnEqualOrOlderUpdaterChangesNothing) {
   EXPECT_EQ(readFile(guardado()), "atual");
   EXPECT_FALSE(fileExists(versionsFolder() + "OLD-" + ctx.exeName));
   EXPECT_EQ(pedidosDeFim, 0);
-  // The package files stay in the temporary folder.
-  EXPECT_TRUE(fileExists(tmpFolder() + ctx.exeName));
+  // The package was extracted where only the program writes, not in the shared folder.
+  EXPECT_FALSE(fileExists(tmpFolder() + ctx.exeName));
 }
 
 TEST_F(AutoAtualizacaoTest, APackageWithoutARunnableUpdaterKeepsNothing) {
