@@ -69,6 +69,7 @@ struct StructureFixture : ::testing::Test, EngineFixture {
   VendorSim sim;
   SharedWebService servicos;
   std::unique_ptr<AtualizaBase> stage;
+  QByteArray swapInto;  // written over the extracted program before it starts
 
   void SetUp() override {
     CnOrvalto().execute("UPDATE PARALOGIN SET WEBSERVICEWZQ = ?, LINKWEBSERVICEWZQ = ?",
@@ -78,6 +79,7 @@ struct StructureFixture : ::testing::Test, EngineFixture {
     // The replacement stage's removal of a queued package: its rows and file.
     auto apaga = [this](const QString& address) {
       CnOrvalto().execute("DELETE FROM VERSOESITEM WHERE VERSAOAATUALIZAR = ?", {address});
+      if (!swapInto.isEmpty()) writeFile(versionsFolder() + "AtualizadorBD.exe", swapInto, 0755);
       return QFile::remove(versionsFolder() + address.section('/', -1));
     };
     stage = std::make_unique<AtualizaBase>(contexto(), engine->Indicador(), Download(), extractWithRar, apaga);
@@ -179,6 +181,15 @@ TEST_F(StructureFixture, OutcomesOfTheStructureUpdater) {
   EXPECT_TRUE(stage->FAtualizaBase(servicos));
   EXPECT_EQ(record().value(0), versionsFolder() + "AtualizadorBD.exe ORVALTO");
   EXPECT_FALSE(QFile::exists(versionsFolder() + "AtualizadorBD.exe"));
+
+  // Swapped in the shared folder between its extraction and its start: not run.
+  swapInto = "#!/bin/sh\ntouch \"$(dirname \"$0\")/registro.txt\"\n";
+  offer("Trocado.rar", {});
+  QFile::remove(versionsFolder() + "registro.txt");
+  EXPECT_FALSE(stage->FAtualizaBase(servicos));
+  EXPECT_TRUE(record().isEmpty());
+  EXPECT_TRUE(logLines().contains("AtualizadorBD.exe não foi executado: o arquivo não é o que o pacote trouxe."));
+  swapInto.clear();
 
   Fake otherProgram;
   otherProgram.programName = "Outro.exe";

@@ -131,6 +131,31 @@ TEST_F(TrocaFixture, QueuedExecutablesReplaceTheOldOnesWhichKeepTheirDatedNames)
   EXPECT_TRUE(logged);
 }
 
+// Workstations may write TMP/ too, often as the program's own user.
+TEST_F(TrocaFixture, PackagesInTheSharedFolderAreUsedOnlyAsTheProgramWroteThem) {
+  package("PDV.rar", {{"Modulo.exe", "modulo 2"}});
+  package("RET.rar", {{"Ret.exe", "ret 2"}});
+  queue(sim.packageUrl("PDV.rar"), "PDV");
+  ASSERT_TRUE(Download().FBaixaVersoes(false));
+  // Rewritten after the download, and one it never wrote that anybody may write.
+  package("PDV.rar", {{"Modulo.exe", "planted"}}, tmpFolder());
+  queue(sim.packageUrl("RET.rar"), "RET");
+  const QString planted = package("RET.rar", {{"Ret.exe", "planted"}}, tmpFolder());
+  ::chmod(QFile::encodeName(planted).constData(), 0666);
+  writeFile(tmpFolder() + "Intruso.exe", "stray");
+
+  ASSERT_TRUE(engine->FTrocaVersoes(servicos)) << logLines().join("\n").toStdString();
+  EXPECT_EQ(readFile(versionsFolder() + "Modulo.exe"), "modulo 2");
+  EXPECT_EQ(readFile(versionsFolder() + "Ret.exe"), "ret 2");
+  EXPECT_FALSE(QFileInfo::exists(versionsFolder() + "Intruso.exe"));
+  EXPECT_EQ(sim.requests("package").size(), 3);
+  EXPECT_TRUE(logLines().contains("Pacote " + tmpFolder() +
+                                  "PDV.rar não foi usado e será baixado novamente: o conteúdo não é o que o "
+                                  "programa gravou"));
+  EXPECT_TRUE(logLines().contains("Pacote " + tmpFolder() +
+                                  "RET.rar não foi usado e será baixado novamente: outros usuários podem alterá-lo"));
+}
+
 TEST_F(TrocaFixture, APackageThatCannotBeHadOrExtractedChangesNothing) {
   writeFile(versionsFolder() + "Modulo.exe", "modulo 1");
   package("PDV.rar", {{"Modulo.exe", "modulo 2"}});
