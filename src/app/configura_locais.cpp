@@ -82,9 +82,6 @@ void TfrmConfiguraLocais::ligaComponentes() {
   // After every search, with its connection still open: the daily self-update.
   conectaProtegido(ctx_, &busca_, &BuscaNovasVersoes::buscaConcluida, this, busca,
                    [this] { garanteAtualizador().FAtualizaAtualizador(); });
-  // Showing the window asks the settings form (the caller's boundary).
-  FVerificaServidor = [this] { return formulario_.FVerificaServidor(); };
-  PCarregaConfiguracoes = [this] { formulario_.PCarregaConfiguracoes(); };
 }
 
 void TfrmConfiguraLocais::ligaAgendamento(bool ligado) {
@@ -145,8 +142,8 @@ void TfrmConfiguraLocais::PMostraBalao(const QString& titulo, const QString& tex
 void TfrmConfiguraLocais::PmAbrirClick() { garanteAtualizador().FConectaBases(true); }
 
 bool TfrmConfiguraLocais::FormShow() {
-  const bool fica = FVerificaServidor ? FVerificaServidor() : true;
-  if (PCarregaConfiguracoes) PCarregaConfiguracoes();
+  const bool fica = formulario_.FVerificaServidor();
+  formulario_.PCarregaConfiguracoes();
   return fica;
 }
 

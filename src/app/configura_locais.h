@@ -21,7 +21,6 @@
 #include <QString>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace orvalto {
@@ -91,11 +90,11 @@ class TfrmConfiguraLocais : public QObject, public EstadoTerminais, public Conso
   // The window is being opened from the tray: the settings form reads the
   // database through this connection.
   void PmAbrirClick();
-  // The window became visible. False: it goes back to the tray (the server
-  // designation was refused). The settings are loaded either way.
+  // The window became visible: the settings form checks the server
+  // designation and loads the settings and users (errors reach the
+  // caller's boundary). False: it goes back to the tray (the designation
+  // was refused); the settings are loaded either way.
   bool FormShow();
-  std::function<bool()> FVerificaServidor;      // server designation check (the settings form's)
-  std::function<void()> PCarregaConfiguracoes;  // settings and users list (the settings form's)
 
   // The daily version report the scheduler's tick gives its chance.
   void PEnviaVersaoDiaria() { envioVersao_.PEnviaVersaoDiaria(); }

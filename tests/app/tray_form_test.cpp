@@ -98,14 +98,18 @@ TEST_F(JanelaBandeja, BalloonsGoThroughTheInteraction) {
 
 TEST_F(JanelaBandeja, ShowingChecksTheServerAndLoadsTheSettingsEitherWay) {
   TfrmConfiguraLocais form(folder.ctx, 0);
-  EXPECT_TRUE(form.FormShow());  // nothing connected yet: just shown
-  int cargas = 0;
-  form.PCarregaConfiguracoes = [&] { ++cargas; };
-  form.FVerificaServidor = [] { return false; };
+  QTemporaryDir versoes;
+  auto db = connectTo(sharedTrayDatabase("app_tests"));
+  db->execute("DELETE FROM VERSOESCAB");
+  db->execute("INSERT INTO VERSOESCAB (NOMESERVIDOR, CAMINHOVERSOES) VALUES ('OUTRA', ?)", {versoes.path() + "/"});
+  // Another computer is the server: asked, with no answer queued (No).
   EXPECT_FALSE(form.FormShow());
-  form.FVerificaServidor = [] { return true; };
+  EXPECT_EQ(form.Formulario().valores().CAMINHOVERSOES, versoes.path() + "/");
+  folder.scripted.queueAnswer(true);
   EXPECT_TRUE(form.FormShow());
-  EXPECT_EQ(cargas, 2);
+  EXPECT_TRUE(form.FormShow());  // this computer now: not asked again
+  EXPECT_EQ(folder.scripted.shown().size(), 2);
+  db->execute("DELETE FROM VERSOESCAB");
 }
 
 TEST_F(JanelaBandeja, OpeningFromTheTrayConnectsTheEngine) {
@@ -139,12 +143,14 @@ class FimDoPrograma : public JanelaBandeja {
 
 TEST_F(FimDoPrograma, ANewerCopyTakesThePlaceOfTheRunningFile) {
   writeFile(executavel(), "antigo", QDateTime::fromSecsSinceEpoch(1700000000));
-  writeFile(candidato(), "novo", QDateTime::fromSecsSinceEpoch(1700000100));
+  // A program this machine runs: the only kind that may take the place.
+  writeFile(candidato(), readFile("/bin/true") + "novo", QDateTime::fromSecsSinceEpoch(1700000100));
+  QFile::setPermissions(candidato(), QFile::permissions(candidato()) | QFile::ExeOwner);
   {
     TfrmConfiguraLocais form(folder.ctx, 0);
     EXPECT_EQ(readFile(executavel()), "antigo");  // nothing happens before the end
   }
-  EXPECT_EQ(readFile(executavel()), "novo");
+  EXPECT_TRUE(readFile(executavel()).endsWith("novo"));
   EXPECT_EQ(readFile(copiaAntiga()), "antigo");
 }
 
