@@ -45,7 +45,7 @@ bool deixaAoPacote(const AppContext& ctx) {
 // taken only when this program placed it or nobody else could have.
 QString motivoRecusa(const AppContext& ctx, const ArquivoAberto& candidato) {
   if (const QString motivo = motivoNaoExecutavel(candidato.caminho()); !motivo.isEmpty()) return motivo;
-  const QByteArray registrado = RegistroArquivos(ctx.exeDir).hashDe(candidato.caminho());
+  const QByteArray registrado = RegistroArquivos(ctx.exeDir).de(candidato.caminho()).hash;
   if (!registrado.isEmpty() && candidato.sha256() == registrado) return {};
   return candidato.motivoDonoNaoConfiavel();
 }

@@ -72,6 +72,20 @@ QByteArray ArquivoAberto::sha256() const {
   return QByteArray(reinterpret_cast<const char*>(resumo), int(tamanho)).toHex();
 }
 
+QByteArray ArquivoAberto::identidade() const {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return {};
+  return QStringLiteral("%1:%2:%3:%4.%5:%6.%7")
+      .arg(st.st_dev)
+      .arg(st.st_ino)
+      .arg(st.st_size)
+      .arg(st.st_mtim.tv_sec)
+      .arg(st.st_mtim.tv_nsec)
+      .arg(st.st_ctim.tv_sec)
+      .arg(st.st_ctim.tv_nsec)
+      .toLatin1();
+}
+
 QString ArquivoAberto::motivoDonoNaoConfiavel() const {
   struct stat st {};
   if (::fstat(fd_, &st) != 0) return QString::fromLocal8Bit(std::strerror(errno));

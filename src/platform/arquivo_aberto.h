@@ -30,6 +30,11 @@ class ArquivoAberto {
   QString caminhoLeitura() const;
   // Lowercase hexadecimal SHA-256 of its content; empty when it cannot be read.
   QByteArray sha256() const;
+  // What tells this file's content has not changed since: its device,
+  // inode, size, and modification and change times. Nobody but the kernel
+  // sets a change time (short of moving the system clock), so an equal
+  // identity taken later means the same bytes. Empty when unknown.
+  QByteArray identidade() const;
   // Empty when it belongs to root or to the user this program runs as and
   // nobody else may write it; otherwise why it may not be trusted.
   QString motivoDonoNaoConfiavel() const;

@@ -142,7 +142,7 @@ bool AutoAtualizacao::guardaCopia(const QString& extraido, const QString& pastaV
   // The replacement at the program's end takes this copy only while it is
   // the one placed here.
   try {
-    RegistroArquivos(contexto_.app().exeDir).grava(guardado, sha256DoArquivo(extraido));
+    RegistroArquivos(contexto_.app().exeDir).grava(guardado, {sha256DoArquivo(extraido), {}});
   } catch (const std::exception& e) {
     contexto_.log("FAtualizaAtualizador: não foi possível registrar a cópia: " + QString::fromUtf8(e.what()));
   }

@@ -160,11 +160,10 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
     deleteFile(nomeRetomada(destino));
     exigeAssinatura(contexto_, endereco, arquivo.fileName());  // a refused package is never named
     const std::optional<ArquivoAberto> gravado = ArquivoAberto::abre(arquivo.fileName());
-    const QByteArray hash = gravado ? sha256ServindoEventos(*gravado) : QByteArray();
     ::unlink(QFile::encodeName(destino).constData());  // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());
-    registra(destino, hash);
+    if (gravado) registra(destino, *gravado);  // after the rename, which changes its identity
     const QString fim = "Download do arquivo " + nome + " concluido.";
     contexto_.balao(fim);
     contexto_.log(fim);
@@ -238,10 +237,14 @@ std::optional<ArquivoAberto> DownloadPacotes::abreSeConfiavel(const QString& end
                                                               QString* motivo) {
   std::optional<ArquivoAberto> aberto = ArquivoAberto::abre(pacote, motivo);
   if (!aberto) return std::nullopt;
-  const QByteArray hash = sha256ServindoEventos(*aberto);
-  const QByteArray registrado = RegistroArquivos(contexto_.app().exeDir).hashDe(pacote);
-  if (!registrado.isEmpty()) {
-    if (hash == registrado) return aberto;
+  const ArquivoRegistrado registrado = RegistroArquivos(contexto_.app().exeDir).de(pacote);
+  if (!registrado.hash.isEmpty()) {
+    // Untouched since it was hashed: the same bytes, not read again.
+    if (!registrado.identidade.isEmpty() && aberto->identidade() == registrado.identidade) return aberto;
+    if (sha256ServindoEventos(*aberto) == registrado.hash) {
+      registra(pacote, *aberto);
+      return aberto;
+    }
     *motivo = "o conteúdo não é o que o programa gravou";
     return std::nullopt;
   }
@@ -253,14 +256,15 @@ std::optional<ArquivoAberto> DownloadPacotes::abreSeConfiavel(const QString& end
     *motivo = QString::fromUtf8(e.what());
     return std::nullopt;
   }
-  registra(pacote, hash);
+  registra(pacote, *aberto);
   return aberto;
 }
 
-void DownloadPacotes::registra(const QString& pacote, const QByteArray& hash) const {
-  if (hash.isEmpty()) return;
+void DownloadPacotes::registra(const QString& pacote, const ArquivoAberto& arquivo) const {
+  const ArquivoRegistrado registro = registroDe(arquivo);
+  if (registro.hash.isEmpty()) return;
   try {
-    RegistroArquivos(contexto_.app().exeDir).grava(pacote, hash);
+    RegistroArquivos(contexto_.app().exeDir).grava(pacote, registro);
   } catch (const std::exception& e) {
     // Without its record the package is judged by its owner next time.
     contexto_.log("Não foi possível registrar o pacote " + pacote + ": " + QString::fromUtf8(e.what()));

@@ -49,7 +49,7 @@ class DownloadPacotes {
   QNetworkAccessManager& IdHTTP1();
   void defineEmDownload(bool valor) const;
   std::optional<ArquivoAberto> abreSeConfiavel(const QString& endereco, const QString& pacote, QString* motivo);
-  void registra(const QString& pacote, const QByteArray& hash) const;
+  void registra(const QString& pacote, const ArquivoAberto& arquivo) const;
 
   ContextoEstagio contexto_;
   IndicadorEspera& indicador_;

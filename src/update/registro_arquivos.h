@@ -14,16 +14,21 @@ class ArquivoAberto;
 
 inline constexpr const char* kArquivoRegistroArquivos = "ArquivosGravados.txt";
 
+struct ArquivoRegistrado {
+  QByteArray hash;        // SHA-256, lowercase hexadecimal; empty: no record
+  QByteArray identidade;  // ArquivoAberto::identidade() taken before hashing; may be empty
+};
+
 class RegistroArquivos {
  public:
   explicit RegistroArquivos(QString exeDir) : exeDir_(std::move(exeDir)) {}
 
-  // Records `hash` for the file at `caminho`, replacing an earlier record;
-  // records of files that are gone are dropped. Throws std::runtime_error
-  // when the record cannot be written.
-  void grava(const QString& caminho, const QByteArray& hash) const;
-  // The hash recorded for `caminho`; empty when there is none.
-  QByteArray hashDe(const QString& caminho) const;
+  // Records the file at `caminho`, replacing an earlier record; records of
+  // files that are gone are dropped. Throws std::runtime_error when the
+  // record cannot be written.
+  void grava(const QString& caminho, const ArquivoRegistrado& registro) const;
+  // What is recorded for `caminho`; an empty hash when nothing is.
+  ArquivoRegistrado de(const QString& caminho) const;
 
  private:
   QString exeDir_;
@@ -32,5 +37,8 @@ class RegistroArquivos {
 // The SHA-256 of `arquivo`, hashed on a thread of its own: a large package
 // takes a while, and the terminals are answered meanwhile.
 QByteArray sha256ServindoEventos(const ArquivoAberto& arquivo);
+
+// `arquivo` as it is now: its identity, then its hash.
+ArquivoRegistrado registroDe(const ArquivoAberto& arquivo);
 
 }  // namespace orvalto

@@ -69,7 +69,7 @@ TEST_F(SelfReplacement, ACopyOthersCouldHaveWrittenIsTakenOnlyWhenTheSelfUpdateP
   EXPECT_EQ(readFile(ctx.exePath()), "running");
 
   candidate("placed", base.addDays(1), 0777);
-  RegistroArquivos(ctx.exeDir).grava(path, sha256DoArquivo(path));
+  RegistroArquivos(ctx.exeDir).grava(path, {sha256DoArquivo(path), {}});
   EXPECT_TRUE(PTrocaExecutavel(ctx, versionsFolder()));
   EXPECT_TRUE(readFile(ctx.exePath()).endsWith("placed"));
 }
