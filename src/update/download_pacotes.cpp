@@ -5,6 +5,7 @@
 #include "base/event_pump.h"
 #include "base/interaction.h"
 #include "base/mensagens_terminal.h"
+#include "base/servindo_eventos.h"
 #include "db/firebird_connection.h"
 #include "db/schema.h"
 #include "db/sql_helpers.h"
@@ -264,7 +265,10 @@ void DownloadPacotes::registra(const QString& pacote, const ArquivoAberto& arqui
   const ArquivoRegistrado registro = registroDe(arquivo);
   if (registro.hash.isEmpty()) return;
   try {
-    RegistroArquivos(contexto_.app().exeDir).grava(pacote, registro);
+    // Flushed to disk off this thread: with a large package's bytes still
+    // being written out, the flush takes a while.
+    const RegistroArquivos registroArquivos(contexto_.app().exeDir);
+    executaServindoEventos([&](std::stop_token) { registroArquivos.grava(pacote, registro); });
   } catch (const std::exception& e) {
     // Without its record the package is judged by its owner next time.
     contexto_.log("Não foi possível registrar o pacote " + pacote + ": " + QString::fromUtf8(e.what()));

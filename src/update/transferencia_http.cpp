@@ -93,8 +93,10 @@ struct Transferencia {
       if (!destino.seek(deslocamento)) throw erroGravacao(destino);
       gravavel = true;
     } else if (status == 200) {
-      // The whole file: what was kept of an earlier transfer goes.
-      if (!destino.resize(0) || !destino.seek(0)) throw erroGravacao(destino);
+      // The whole file: what was kept of an earlier transfer goes. An empty
+      // file is not truncated: on ext4 that would make its close start the
+      // write-out of the whole package, holding the window thread.
+      if ((destino.size() > 0 && !destino.resize(0)) || !destino.seek(0)) throw erroGravacao(destino);
       const QVariant anunciado = reply->header(QNetworkRequest::ContentLengthHeader);
       if (anunciado.isValid()) totalArquivo = anunciado.toLongLong();
       gravavel = true;

@@ -1,8 +1,9 @@
 // orvalto-bench-download URL FOLDER
 // Downloads one package with the update engine while a terminal on loopback
 // asks "[STATUS]" every 10 ms; prints the throughput, the bytes this process
-// read meanwhile (what crossed the connection: a resumed transfer moves
-// only the missing part), the status reply latency during the transfer and
+// read meanwhile less the one read of a completed package for its hash
+// (what crossed the connection: a resumed transfer moves only the missing
+// part), the status reply latency during the transfer and
 // the peak resident memory.
 #include "bench_support.h"
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
   clock.start();
   const bool ok = bench.engine.FBaixaArquivo(argv[1], QString(argv[2]) + "/", false);
   const double seconds = double(clock.nsecsElapsed()) / 1e9;
-  const long long moved = bytesRead() - readBefore;
+  const long long readMeanwhile = bytesRead() - readBefore;
   terminal.stop();
 
   const QString file = QString(argv[2]) + "/" + QString(argv[1]).section('/', -1);
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
   std::printf("download: %s, %.1f MiB in %.2f s = %.1f MiB/s\n", ok ? "ok" : "FAILED", mib, seconds, mib / seconds);
   // A cut transfer keeps its bytes beside the package's name.
   const qint64 whole = QFileInfo::exists(file) ? QFileInfo(file).size() : QFileInfo(file + ".baixando").size();
+  // A completed package is read once more, from disk, for its SHA-256.
+  const long long moved = ok ? readMeanwhile - whole : readMeanwhile;
   std::printf("bytes moved: %lld of %lld (%.1f %%)\n", moved, static_cast<long long>(whole),
               whole > 0 ? 100.0 * double(moved) / double(whole) : 0.0);
   std::printf("[STATUS] during the transfer: %s\n", terminal.summary().toUtf8().constData());

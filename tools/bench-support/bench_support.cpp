@@ -1,6 +1,6 @@
 #include "bench_support.h"
 
-#include <QFile>
+#include "services/fontes_permitidas.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -26,11 +26,8 @@ double percentile(std::vector<double> v, double p) {
 BenchEngine::BenchEngine(const QString& name)
     : ctx{exeDir.path(), name, &log, &ui}, server(estado, ctx), engine(ctx, &console) {
   if (!server.escuta(0)) throw std::runtime_error("no port to listen on");
-  // The packages come from the simulator on loopback, which an installation
-  // must name among its allowed sources.
-  QFile ini(exeDir.filePath("Atualizador.ini"));
-  if (!ini.open(QIODevice::WriteOnly) || ini.write("[Seguranca]\nHostsPermitidos=127.0.0.1\n") < 0)
-    throw std::runtime_error("cannot write Atualizador.ini");
+  // The packages come from the simulator on loopback.
+  defineFontesPermitidas(FontesPermitidas({"127.0.0.1"}));
 }
 
 void ServerConsole::SendMessage(const QString& mensagem, const QString& endereco) {
