@@ -164,7 +164,7 @@ bool DownloadPacotes::FBaixaArquivo(const QString& endereco, const QString& past
     ::unlink(QFile::encodeName(destino).constData());  // a leftover of the same name is replaced
     if (!renameFile(arquivo.fileName(), destino))
       throw std::runtime_error(QString("Cannot rename \"%1\".").arg(arquivo.fileName()).toStdString());
-    if (gravado) registra(destino, *gravado);  // after the rename, which changes its identity
+    if (gravado) registra(destino, registroDe(*gravado));  // after the rename, which changes its identity
     const QString fim = "Download do arquivo " + nome + " concluido.";
     contexto_.balao(fim);
     contexto_.log(fim);
@@ -242,8 +242,9 @@ std::optional<ArquivoAberto> DownloadPacotes::abreSeConfiavel(const QString& end
   if (!registrado.hash.isEmpty()) {
     // Untouched since it was hashed: the same bytes, not read again.
     if (!registrado.identidade.isEmpty() && aberto->identidade() == registrado.identidade) return aberto;
-    if (sha256ServindoEventos(*aberto) == registrado.hash) {
-      registra(pacote, *aberto);
+    const ArquivoRegistrado agora = registroDe(*aberto);
+    if (agora.hash == registrado.hash) {
+      registra(pacote, agora);
       return aberto;
     }
     *motivo = "o conteúdo não é o que o programa gravou";
@@ -257,12 +258,11 @@ std::optional<ArquivoAberto> DownloadPacotes::abreSeConfiavel(const QString& end
     *motivo = QString::fromUtf8(e.what());
     return std::nullopt;
   }
-  registra(pacote, *aberto);
+  registra(pacote, registroDe(*aberto));
   return aberto;
 }
 
-void DownloadPacotes::registra(const QString& pacote, const ArquivoAberto& arquivo) const {
-  const ArquivoRegistrado registro = registroDe(arquivo);
+void DownloadPacotes::registra(const QString& pacote, const ArquivoRegistrado& registro) const {
   if (registro.hash.isEmpty()) return;
   try {
     // Flushed to disk off this thread: with a large package's bytes still

@@ -14,6 +14,7 @@ class QNetworkAccessManager;
 namespace orvalto {
 
 class ArquivoAberto;
+struct ArquivoRegistrado;
 class IndicadorEspera;
 
 class DownloadPacotes {
@@ -49,7 +50,7 @@ class DownloadPacotes {
   QNetworkAccessManager& IdHTTP1();
   void defineEmDownload(bool valor) const;
   std::optional<ArquivoAberto> abreSeConfiavel(const QString& endereco, const QString& pacote, QString* motivo);
-  void registra(const QString& pacote, const ArquivoAberto& arquivo) const;
+  void registra(const QString& pacote, const ArquivoRegistrado& registro) const;
 
   ContextoEstagio contexto_;
   IndicadorEspera& indicador_;
